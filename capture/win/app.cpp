@@ -1,0 +1,243 @@
+// gmbx: start-up of the capture program and its command-line interpreter.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "capture/cmdline.h"
+#include "capture/settings.h"
+#include "capture/win/grabber.h"
+#include "capture/win/mainframe.h"
+#include "imageio/win/current.h"
+#include "imageio/win/imagefiles.h"
+#include "imageio/win/palette.h"
+#include "imageio/win/pixmap.h"
+#include "klib/win/frame.h"
+#include "klib/win/message.h"
+#include "res/resource.h"
+
+namespace gmbx {
+namespace {
+
+// The framework's registry key for this program's settings.
+const char kRegistryKey[] = "Vantrel\\Glimmerbox";
+std::string g_appTitle;
+
+// Optional system-message hook library used around window picks.
+using InstallHookFn = void(WINAPI*)(HMODULE);
+using ReleaseHookFn = void(WINAPI*)();
+InstallHookFn g_installSysMsgHook = nullptr;
+ReleaseHookFn g_releaseSysMsgHook = nullptr;
+HMODULE g_oldHook = nullptr;
+
+class Actions : public CmdLineActions {
+public:
+    int DumpOptions() override {
+        NotAvailable("Exporting settings (-dumpopts)");
+        return 1;
+    }
+    int ReadOptions() override {
+        NotAvailable("Importing settings (-readopts)");
+        return 1;
+    }
+    void InitFrom(const char* path) override {
+        // Settings files are not read by this version: registry mode stays,
+        // as it does for a file that cannot be read.
+        (void)path;
+    }
+};
+
+// The file argument with wild cards resolved to the first match, as a full
+// path; empty when nothing matches.
+std::string ResolveFileArgument(const char* arg) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(arg, &fd);
+    if (h == INVALID_HANDLE_VALUE) return std::string();
+    FindClose(h);
+    std::string path(arg);
+    size_t slash = path.find_last_of("\\/:");
+    path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + fd.cFileName;
+    char full[MAX_PATH + 1];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    if (n == 0 || n > MAX_PATH - 1) return std::string();
+    return full;
+}
+
+void ApplySaveParams(const SaveParams& p) {
+    SaveOptions& so = g_settings.save;
+    so.interlace = p.interlace;
+    so.append = p.append;
+    so.quality = p.quality;
+    so.autoSelBits = p.autoSelBits;
+    if (!p.autoSelBits) so.bitsPerPixel = p.bitsPerPixel;
+    so.transparent = 0;
+}
+
+// Writes the command-line capture. True when the file was written.
+bool SaveFromCommandLine(const CmdLineScan& scan) {
+    SaveParams p = ParseSave(scan.saveArg);
+    ApplySaveParams(p);
+    std::string name = scan.saveName ? scan.saveName : DefaultSaveName(p.format);
+    if (g_settings.autoSave && g_run.timedInterval) {
+        NotAvailable("Timed automatic capture (-QuickSave)");
+        return false;
+    }
+    if (p.format == SaveFormat::Gif) {
+        NotAvailable("Saving GIF files");
+        return false;
+    }
+    if (p.format == SaveFormat::Jpeg) {
+        NotAvailable("Saving JPEG files");
+        return false;
+    }
+    // Without the imaging add-on every other name is written as BMP.
+    g_settings.save.formatCode = kFormatBmp;
+    RefreshDisplayColours();
+    return SaveBMP(name.c_str());
+}
+
+// The capture a -snap argument asks for. False when it cannot run (a
+// cancelled or unavailable selection).
+bool SnapFromCommandLine(const char* arg) {
+    SnapParams sp = ParseSnap(arg);
+    int x = sp.x, y = sp.y, w = sp.w, h = sp.h;
+    switch (sp.kind) {
+    case SnapKind::Window:
+        NotAvailable("Picking a window (-snap:window)");
+        return false;
+    case SnapKind::Region:
+        NotAvailable("Dragging out a region (-snap:region)");
+        return false;
+    case SnapKind::AWin:
+    case SnapKind::ACli: {
+        RECT r;
+        if (!ActiveWindowRect(sp.kind == SnapKind::AWin ? kModeActiveWindow : kModeActiveClient, &r)) return false;
+        x = r.left;
+        y = r.top;
+        w = r.right - r.left;
+        h = r.bottom - r.top;
+        break;
+    }
+    case SnapKind::Rect: break;
+    }
+    g_settings.includeCursor = 0;
+    RefreshDisplayColours();
+    ClearCurrentImage(false);
+    Pixmap* pm = Grab(x, y, w, h);
+    if (pm) SetCurrentPixmap(pm);
+    if (!HaveImage()) return false;
+    ShowCurrentImage();
+    return true;
+}
+
+void LoadOldHook() {
+    g_oldHook = LoadLibraryA("OldHook2.dll");
+    if (!g_oldHook) return;
+    g_installSysMsgHook = reinterpret_cast<InstallHookFn>(GetProcAddress(g_oldHook, "InstallSysMsgHook"));
+    g_releaseSysMsgHook = reinterpret_cast<ReleaseHookFn>(GetProcAddress(g_oldHook, "ReleaseSysMsgHook"));
+}
+
+int RunCommandLine(int argc, char** argv) {
+    g_run.helpPath = HelpFilePath(argv[0]);
+    g_settings.quickSaveName = "snap";
+    if (std::getenv("CAPT_AUTO_SAVE")) {
+        g_settings.autoSave = 1;
+        g_run.autoSaveForced = 1;
+    }
+    Actions actions;
+    CmdLineScan scan = ScanCommandLine(argc, argv, g_run.autoSaveForced != 0, actions);
+    if (scan.oneShot == OneShotCommand::Install) {
+        NotAvailable("Installation (-install)");
+        return 1;
+    }
+    if (scan.oneShot == OneShotCommand::Uninstall) {
+        if (klib::ResMessageBox(MB_YESNO | MB_ICONQUESTION, IDS_CONFIRM_UNINSTALL) != IDYES) return 1;
+        NotAvailable("Uninstallation (-uninstall)");
+        return 1;
+    }
+    if (scan.exitNow) return scan.exitCode;
+
+    g_run.hidden = scan.hidden;
+    g_run.addon = scan.addOn;
+    g_run.fixedTitle = scan.fixedTitle;
+    g_run.keepDirectory = scan.keepDirectory;
+    g_run.keepStoredDirectory = scan.keepStoredDirectory;
+    if (scan.autoSave) {
+        g_settings.autoSave = 1;
+        g_run.autoSaveForced = 1;
+    }
+    if (scan.ddeServer) NotAvailable("Handing over to a running instance (-ddesrv)");
+
+    std::string fileToOpen;
+    if (scan.fileArg) fileToOpen = ResolveFileArgument(scan.fileArg);
+
+    if (!CreateMainFrame(scan.HasCapture())) return 1;
+
+    if (scan.quickSaveArg) {
+        QuickSaveParams q = ParseQuickSave(scan.quickSaveArg);
+        if (q.hasInterval) g_run.timedInterval = q.intervalMs;
+        if (q.hasCounter) {
+            g_settings.quickSaveCount = q.count;
+            g_settings.quickSaveInc = q.inc;
+        }
+        if (q.hasMax) g_settings.quickSaveMax = q.max;
+    }
+
+    if (scan.HasCapture()) {
+        if (scan.captureKind == CaptureKind::Open) {
+            if (!OpenImageFile(scan.openFile)) return 1;
+            ShowCurrentImage();
+        } else if (!SnapFromCommandLine(scan.captureArg)) {
+            return 1;
+        }
+        int code = 0;
+        if (scan.printArg) {
+            NotAvailable("Printing (-print)");
+            code = 1;
+        }
+        // A file that could not be written is a failed run, not a success.
+        if (scan.saveArg && !SaveFromCommandLine(scan)) code = 1;
+        if (!scan.quickSaveArg) return code;
+    }
+    if (!fileToOpen.empty()) {
+        if (OpenImageFile(fileToOpen.c_str())) ShowCurrentImage();
+        else ClearView(false);
+    }
+    LoadOldHook();
+    if (g_settings.autoSave && g_run.timedInterval) NotAvailable("Timed automatic capture (-QuickSave)");
+    RunMessageLoop();
+    if (g_oldHook) FreeLibrary(g_oldHook);
+    return 0;
+}
+
+}  // namespace
+}  // namespace gmbx
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    using namespace gmbx;
+    HMODULE resources = LoadLibraryA("GmbxRes.dll");
+    if (!resources) {
+        MessageBoxA(nullptr, "GmbxRes.dll not found, exiting.", nullptr, MB_OK | MB_ICONSTOP);
+        return 1;
+    }
+    klib::SetResourceModule(resources);
+    (void)kRegistryKey;
+    g_appTitle = klib::LoadResString(IDS_APP_TITLE);
+    klib::SetMessageCaption(klib::LoadResString(IDS_DISPLAY_NAME));
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    g_capturesAllowed = 1;
+
+    int argc = __argc;
+    char** argv = __argv;
+    if (!klib::PrepareProcess(instance, showCommand, &argc, &argv)) return 1;
+    InstallWin32DibHost();
+    CreateAppColourTable();
+    int code = RunCommandLine(argc, argv);
+    ClearCurrentImage(false);
+    DestroyAppColourTable();
+    klib::ExitProcessWith(code);
+}

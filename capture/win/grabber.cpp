@@ -1,0 +1,296 @@
+#include "capture/win/grabber.h"
+
+#include <memory>
+#include <vector>
+
+#include "capture/settings.h"
+#include "capture/win/mainframe.h"
+#include "imageio/win/current.h"
+#include "imageio/win/palette.h"
+#include "klib/win/frame.h"
+
+namespace gmbx {
+
+int g_capturesAllowed = 1;
+bool g_timedCaptureRunning = false;
+
+namespace {
+
+bool g_dispatching = false;
+
+RECT ScreenRect() {
+    RECT r;
+    GetWindowRect(GetDesktopWindow(), &r);
+    return r;
+}
+
+void ClipToScreen(RECT* r) {
+    RECT s = ScreenRect();
+    if (r->left < 0) r->left = 0;
+    if (r->top < 0) r->top = 0;
+    if (r->right > s.right) r->right = s.right;
+    if (r->bottom > s.bottom) r->bottom = s.bottom;
+}
+
+// Hides the main window before a capture: desktop-style captures also
+// minimise it. Waits for the screen to repaint without it.
+void HideMainWindow(bool minimise) {
+    HWND frame = MainFrame();
+    if (g_run.hidden || !frame) return;
+    ShowWindow(frame, SW_HIDE);
+    if (minimise) {
+        ShowWindow(frame, SW_MINIMIZE);
+        ShowWindow(frame, SW_HIDE);
+    }
+    Sleep(1000);
+}
+
+// The cursor to draw into the grab and its drawing position, when the
+// capture includes the cursor.
+struct GrabCursor {
+    HCURSOR cursor = nullptr;
+    POINT at = {};
+};
+
+GrabCursor ReadCursor() {
+    GrabCursor c;
+    POINT pos;
+    if (!GetCursorPos(&pos)) return c;
+    HWND under = WindowFromPoint(pos);
+    DWORD me = GetCurrentThreadId();
+    DWORD owner = under ? GetWindowThreadProcessId(under, nullptr) : 0;
+    // The current cursor is per-thread input state: read it attached.
+    bool attached = owner && owner != me && AttachThreadInput(me, owner, TRUE);
+    c.cursor = GetCursor();
+    if (attached) AttachThreadInput(me, owner, FALSE);
+    if (!c.cursor) return c;
+    ICONINFO ii = {};
+    if (GetIconInfo(c.cursor, &ii)) {
+        pos.x -= static_cast<LONG>(ii.xHotspot);
+        pos.y -= static_cast<LONG>(ii.yHotspot);
+        if (ii.hbmMask) DeleteObject(ii.hbmMask);
+        if (ii.hbmColor) DeleteObject(ii.hbmColor);
+    }
+    c.at = pos;
+    return c;
+}
+
+// A logical palette copied from the screen's system palette; the number of
+// entries the screen reports (none on true-colour screens).
+HPALETTE CapturePalette(bool* noStatic) {
+    HDC screen = GetDC(nullptr);
+    std::vector<BYTE> mem(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
+    auto* lp = reinterpret_cast<LOGPALETTE*>(mem.data());
+    lp->palVersion = 0x300;
+    UINT count = GetSystemPaletteEntries(screen, 0, 256, lp->palPalEntry);
+    if (count > 256) count = 0;
+    lp->palNumEntries = static_cast<WORD>(count);
+    *noStatic = GetSystemPaletteUse(screen) == SYSPAL_NOSTATIC;
+    ReleaseDC(nullptr, screen);
+    if (*noStatic) {
+        klib::DebugWrite("No Static colors in the system palette!\n");
+        for (UINT i = 1; i + 1 < count; ++i) lp->palPalEntry[i].peFlags = PC_NOCOLLAPSE;
+    } else {
+        klib::DebugWrite("Regular Static Colors\n");
+        for (UINT i = 10; i + 11 <= count - 1 && count >= 21; ++i) lp->palPalEntry[i].peFlags = PC_NOCOLLAPSE;
+    }
+    // A screen without a palette: the stock palette stands for it.
+    if (count == 0) return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+    return CreatePalette(lp);
+}
+
+// Converts the pixmap into the current Dib at the display's colour count.
+bool MakeCurrentDib(Pixmap& pm) {
+    auto dib = std::make_unique<Dib>();
+    if (!dib->Create(1, 1, g_displayColours)) return false;
+    dib->Header()->clrUsed = 0;
+    dib->Header()->clrImportant = 0;
+    pm.palette = g_image.palette;
+    bool ok = SetDIBFromPixmap(pm, *dib);
+    pm.palette = nullptr;
+    if (!ok) return false;
+    SetCurrentDib(dib.release());
+    return true;
+}
+
+// Runs a capture mode: clears the current image, captures, hands over.
+template <typename Capture>
+void RunMode(Capture capture) {
+    ClearView(false);
+    Pixmap* pm = capture();
+    AfterCapture(pm);
+}
+
+// Modes 3 and 4 (active window, active client area), and the hiding and
+// returning of the main window around them.
+Pixmap* CaptureWithSelection(int mode, bool hide) {
+    HWND frame = MainFrame();
+    HWND foregroundBefore = GetForegroundWindow();
+    int allowed = g_capturesAllowed;
+    g_capturesAllowed = 0;
+    RefreshDisplayColours();
+    bool wasMinimised = frame && IsIconic(frame);
+    if (hide && !wasMinimised) HideMainWindow(false);
+
+    Pixmap* pm = nullptr;
+    RECT r;
+    if (ActiveWindowRect(mode, &r))
+        pm = Grab(r.left, r.top, r.right - r.left, r.bottom - r.top);
+
+    if (foregroundBefore && IsWindow(foregroundBefore) && (!g_settings.autoRestore || g_run.hidden))
+        SetForegroundWindow(foregroundBefore);
+    g_capturesAllowed = allowed;
+    return pm;
+}
+
+}  // namespace
+
+bool ActiveWindowRect(int mode, RECT* out) {
+    HWND fg = GetForegroundWindow();
+    if (!fg) return false;
+    RECT r;
+    if (mode == kModeActiveClient) {
+        if (!GetClientRect(fg, &r)) return false;
+        MapWindowPoints(fg, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    } else if (!GetWindowRect(fg, &r)) {
+        return false;
+    }
+    ClipToScreen(&r);
+    if (r.right <= r.left || r.bottom <= r.top) return false;
+    *out = r;
+    return true;
+}
+
+Pixmap* Grab(int x, int y, int width, int height) {
+    SetCurrentDib(nullptr);
+    g_image.dibOnly = false;
+    g_image.lastSavedPath.clear();
+    bool suppressed = g_suppressImageErrors;
+    g_suppressImageErrors = true;
+
+    GrabCursor cursor;
+    if (g_settings.includeCursor) cursor = ReadCursor();
+
+    if (x < 0) x = g_settings.lastSX;
+    if (y < 0) y = g_settings.lastSY;
+    if (width < 0) width = g_settings.lastWidth;
+    if (height < 0) height = g_settings.lastHeight;
+    RECT screen = ScreenRect();
+    if (width == 0) width = screen.right - screen.left;
+    if (height == 0) height = screen.bottom - screen.top;
+    g_settings.lastSX = x;
+    g_settings.lastSY = y;
+    g_settings.lastWidth = width;
+    g_settings.lastHeight = height;
+
+    bool noStatic = false;
+    HPALETTE palette = CapturePalette(&noStatic);
+    if (!palette) {
+        g_suppressImageErrors = suppressed;
+        return nullptr;
+    }
+    SetCurrentPalette(palette);
+
+    auto pm = std::make_unique<Pixmap>(width, height);
+    if (!pm->Valid()) {
+        g_suppressImageErrors = suppressed;
+        return nullptr;
+    }
+    pm->palette = palette;
+    HDC dc = pm->BeginDraw();
+    if (noStatic) SetSystemPaletteUse(dc, SYSPAL_NOSTATIC);
+    HDC screenDc = GetDC(nullptr);
+    BitBlt(dc, 0, 0, width, height, screenDc, x, y, SRCCOPY);
+    ReleaseDC(nullptr, screenDc);
+    if (cursor.cursor) {
+        SetMapMode(dc, MM_TEXT);
+        DrawIcon(dc, cursor.at.x - x, cursor.at.y - y, cursor.cursor);
+    }
+    pm->EndDraw();
+    pm->palette = nullptr;  // it stays the current palette
+
+    Pixmap* result = pm.get();
+    if (noStatic || g_settings.qCrop || g_settings.qScale) {
+        // Automatic crop and scale work on the Dib; they need the imaging
+        // add-on, without which the Dib stays as grabbed.
+        if (MakeCurrentDib(*pm)) g_image.dibOnly = true;
+        result = nullptr;
+        pm.reset();
+    } else {
+        pm.release();
+    }
+    g_suppressImageErrors = suppressed;
+    return result;
+}
+
+void AfterCapture(Pixmap* pixmap) {
+    if (pixmap) SetCurrentPixmap(pixmap);
+    if (!pixmap && g_image.dib && !g_image.pixmap) {
+        // Shown from the Dib: a display pixmap of it.
+        Pixmap* shown = PixmapFromDib(*g_image.dib);
+        if (shown) {
+            HPALETTE pal = shown->TakePalette();
+            if (pal && pal != g_image.palette) SetCurrentPalette(pal);
+            SetCurrentPixmap(shown);
+        }
+    }
+    RestoreMainWindow();
+    ShowCurrentImage();
+    if (g_settings.autoCopy) NotAvailable("Copying to the clipboard");
+    if (g_settings.autoSave && !g_settings.quickSaveName.empty()) NotAvailable("Automatic saving");
+    if (g_settings.autoPrint) NotAvailable("Printing");
+}
+
+void CaptureDesktop(bool hide) {
+    RunMode([hide] {
+        if (hide) HideMainWindow(true);
+        return Grab(0, 0, 0, 0);
+    });
+}
+
+void CaptureRepeat() {
+    RunMode([] {
+        HWND frame = MainFrame();
+        if (!(frame && IsIconic(frame))) HideMainWindow(true);
+        return Grab(-1, -1, -1, -1);
+    });
+}
+
+void CaptureActiveWindow(bool hide) {
+    RunMode([hide] { return CaptureWithSelection(kModeActiveWindow, hide); });
+}
+
+void CaptureActiveClient() {
+    RunMode([] { return CaptureWithSelection(kModeActiveClient, true); });
+}
+
+void CaptureWindow() { NotAvailable("Window capture"); }
+void CaptureRegion() { NotAvailable("Region capture"); }
+
+void DispatchCapture(UINT id) {
+    int mode = static_cast<int>(id);
+    if (mode == kHotkeyEscape || mode == kHotkeySpace) return;  // only meaningful during a selection
+    if (g_dispatching || !g_capturesAllowed) return;
+    g_dispatching = true;
+    if (g_timedCaptureRunning) {
+        g_timedCaptureRunning = false;
+    } else {
+        switch (mode) {
+        case kModeDesktop: CaptureDesktop(true); break;
+        case kModeWindow: CaptureWindow(); break;
+        case kModeRegion: CaptureRegion(); break;
+        case kModeActiveWindow: CaptureActiveWindow(true); break;
+        case kModeActiveClient: CaptureActiveClient(); break;
+        case kModeRepeat: CaptureRepeat(); break;
+        case kModeActiveWindowNoHide: CaptureActiveWindow(false); break;
+        case kModeDesktopNoHide:
+            if (!(g_settings.GameCaptureEnabled() && GetForegroundWindow() != MainFrame()))
+                CaptureDesktop(false);
+            break;
+        default: break;
+        }
+    }
+    g_dispatching = false;
+}
+
+}  // namespace gmbx

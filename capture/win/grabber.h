@@ -1,0 +1,53 @@
+// The screen grabber: the capture dispatcher, the capture modes, the grab of
+// a screen rectangle with the screen's palette, and the post-capture step.
+#pragma once
+#include <windows.h>
+
+#include "imageio/win/pixmap.h"
+
+namespace gmbx {
+
+// Capture modes (hotkey ids and menu commands map onto them).
+enum CaptureMode {
+    kModeDesktop = 0,
+    kModeWindow = 1,
+    kModeRegion = 2,
+    kModeActiveWindow = 3,
+    kModeActiveClient = 4,
+    kModeRepeat = 5,
+    kModeStop = 6,
+    kModeActiveWindowNoHide = -1,
+    kModeDesktopNoHide = -2,
+    kHotkeyEscape = 27,
+    kHotkeySpace = 32,
+};
+
+extern int g_capturesAllowed;   // cleared while a selection or modal dialog runs
+extern bool g_timedCaptureRunning;
+
+// Entry for hotkey ids (with the busy and captures-allowed checks).
+void DispatchCapture(UINT id);
+
+// The mode routines, also called directly by the menu commands.
+void CaptureDesktop(bool hide = true);
+void CaptureRepeat();
+void CaptureActiveWindow(bool hide);
+void CaptureActiveClient();
+void CaptureWindow();
+void CaptureRegion();
+
+// Copies the screen rectangle; negative fields take the last rectangle's,
+// a zero width or height the whole screen's. Returns the pixmap, or null
+// when the result became the current Dib (or nothing could be grabbed).
+Pixmap* Grab(int x, int y, int width, int height);
+
+// The rectangle a command-line capture asks for, without hiding: the
+// foreground window (mode 3) or its client area (mode 4), clipped to the
+// screen. False when there is nothing to capture.
+bool ActiveWindowRect(int mode, RECT* out);
+
+// Post-capture step: shows the main window and the image, then the
+// automatic actions.
+void AfterCapture(Pixmap* pixmap);
+
+}  // namespace gmbx

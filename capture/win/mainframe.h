@@ -1,0 +1,35 @@
+// The main window: frame with menu, tool bar and status bar, and the image
+// view that shows the current image.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace gmbx {
+
+// Builds the main window; captureArgument: a command-line capture runs.
+bool CreateMainFrame(bool captureArgument);
+HWND MainFrame();
+HWND ImageView();
+HACCEL MainAccelerators();
+
+// The program's display name ("Pro" appended with the add-on).
+const std::string& DisplayName();
+
+// Shows the current image in the view and updates the title.
+void ShowCurrentImage();
+// Clears the view and the current image (the names only when asked).
+void ClearView(bool keepNames);
+void UpdateTitle();
+
+// Shows the main window again after a capture, as the settings ask.
+void RestoreMainWindow();
+
+// Tells the user that a feature is missing from this version.
+void NotAvailable(const char* what);
+
+// Runs the main message loop with the idle step; returns when the main
+// window has closed.
+int RunMessageLoop();
+
+}  // namespace gmbx

@@ -1,0 +1,53 @@
+# Build settings shared by every directory.
+set(GMBX_SOURCE_ROOT ${CMAKE_SOURCE_DIR})
+
+if(WIN32)
+  enable_language(RC)
+  if(NOT GMBX_DEPS_DIR)
+    message(FATAL_ERROR "GMBX_DEPS_DIR must name the cross-built dependencies (scripts/deps.sh prints it)")
+  endif()
+  add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX STRICT)
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type -Wno-missing-field-initializers)
+  # Static runtime: the binaries import only system DLLs (and our own).
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(CMAKE_EXECUTABLE_SUFFIX .exe)
+  list(APPEND CMAKE_PREFIX_PATH ${GMBX_DEPS_DIR})
+  find_package(GTest CONFIG REQUIRED)
+  set(GMBX_GTEST GTest::gtest)
+  set(GMBX_GTEST_MAIN GTest::gtest_main)
+  # Programs land side by side, as they are installed.
+  set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+else()
+  # Native build of the portable units, for fast tests under sanitizers.
+  option(GMBX_SANITIZE "AddressSanitizer and UBSan" ON)
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+  if(GMBX_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(GMBX_GTEST gtest)
+  set(GMBX_GTEST_MAIN gtest_main)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    set(GMBX_FUZZ ON)
+  endif()
+endif()
+
+# A portable library: compiled for both configurations, includes from the root.
+function(gmbx_portable_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC ${GMBX_SOURCE_ROOT})
+endfunction()
+
+# A test executable run by CTest as one test (each Wine start costs time, so
+# tests are grouped into few executables).
+function(gmbx_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ${GMBX_GTEST_MAIN} ${GMBX_GTEST})
+  target_include_directories(${name} PRIVATE ${GMBX_SOURCE_ROOT})
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+endfunction()

@@ -1,0 +1,88 @@
+// The captured image as one packed device-independent bitmap block:
+// 40-byte header, colour table, bottom-up rows padded to 4 bytes.
+// Portable: no windows.h. Global-memory blocks (clipboard data, add-on
+// results) are reached through the host hooks that the Win32 glue installs.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "imageio/dibheader.h"
+
+namespace gmbx {
+
+// Services of the platform that a Dib needs.
+struct DibHost {
+    // Global memory: lock returns the block's address, realloc returns the
+    // (possibly new) handle or null, leaving the old block untouched on failure.
+    void* (*lockGlobal)(void* handle);
+    void (*unlockGlobal)(void* handle);
+    void* (*reallocGlobal)(void* handle, size_t bytes);
+    void (*freeGlobal)(void* handle);
+    // The display's current colour count as the device reports it
+    // (used by Create when asked for fewer than 1 colour).
+    int (*deviceColours)();
+    // The application colour table: fills up to max entries and returns the
+    // number of colours it holds, 0 while there is no table.
+    int (*appColours)(RgbQuad* out, int max);
+};
+
+// Installs the host services (null restores the built-in defaults: no global
+// memory, 256 device colours, no application colour table).
+void SetDibHost(const DibHost* host);
+const DibHost& GetDibHost();
+
+// Largest block a Dib accepts (header + table + pixels); larger images are
+// refused rather than risking size arithmetic overflow.
+constexpr int64_t kMaxDibBlock = int64_t(1) << 30;
+
+class Dib {
+public:
+    Dib() = default;
+    Dib(const Dib& other);
+    Dib& operator=(const Dib&) = delete;
+    ~Dib();
+
+    // The block and the pointers into it; all null when the Dib is empty.
+    uint8_t* bih = nullptr;
+    RgbQuad* colors = nullptr;
+    uint8_t* bits = nullptr;
+    int32_t* colorMap = nullptr;  // one application colour number per table entry
+    int32_t totalSize = 0;
+    int32_t stride = 0;
+    void* hmem = nullptr;  // global-memory handle when the block is one
+
+    bool Empty() const { return bih == nullptr; }
+    DibInfoHeader* Header() const { return reinterpret_cast<DibInfoHeader*>(bih); }
+
+    // New zero-filled image; colours < 1 asks for the device's colour count.
+    bool Create(int width, int height, int colours, bool compressed = false);
+    // Adopts a global-memory block (kept locked for the Dib's life).
+    bool AttachHandle(void* handle);
+    // Adopts a heap block (from malloc/calloc/realloc) and derives the pointers.
+    bool AttachBlock(uint8_t* block);
+    // Reallocates the block; returns the new bih, or null leaving it untouched.
+    uint8_t* ResizeBlock(size_t bytes);
+    // Frees the block and the colour map; the Dib is empty afterwards.
+    void Release();
+    // Gives up the heap block without freeing it (the caller owns it then).
+    uint8_t* Detach();
+
+    int Width() const;
+    int Height() const;  // as stored (negative for top-down images)
+    int ColourCount() const;
+    int BitCount() const;
+    void RecomputeStride();
+    // Colour table, bits, stride and total size from the header.
+    bool RecomputeLayout(int32_t spareBytes = 0);
+
+    // BMP files (bmpfile.cpp).
+    bool LoadBMP(const char* path);
+    bool WriteBMP(const char* path) const;
+    // The same reader over a file image already in memory.
+    bool LoadBMPFromMemory(const uint8_t* data, size_t size);
+    // The same bytes WriteBMP would write; out is cleared first.
+    bool WriteBMPToMemory(std::vector<uint8_t>& out) const;
+};
+
+}  // namespace gmbx

@@ -1,0 +1,49 @@
+#include "imageio/win/current.h"
+
+#include "imageio/win/palette.h"
+
+namespace gmbx {
+
+CurrentImage g_image;
+bool g_suppressImageErrors = false;
+
+void SetCurrentDib(Dib* dib) {
+    if (g_image.dib != dib) delete g_image.dib;
+    g_image.dib = dib;
+}
+
+void SetCurrentPixmap(Pixmap* pixmap) {
+    if (g_image.pixmap != pixmap) delete g_image.pixmap;
+    g_image.pixmap = pixmap;
+}
+
+void SetCurrentPalette(HPALETTE palette) {
+    if (g_image.palette != palette) ReleasePalette(g_image.palette);
+    g_image.palette = palette;
+}
+
+void ClearCurrentImage(bool keepNames) {
+    SetCurrentPixmap(nullptr);
+    SetCurrentDib(nullptr);
+    SetCurrentPalette(nullptr);
+    g_image.dibOnly = false;
+    if (!keepNames) {
+        g_image.lastSavedPath.clear();
+        g_image.fileName.clear();
+    }
+}
+
+bool HaveImage() { return g_image.pixmap || (g_image.dib && !g_image.dib->Empty()); }
+
+void CurrentImageSize(int* w, int* h) {
+    *w = *h = 0;
+    if (g_image.pixmap) {
+        *w = g_image.pixmap->width;
+        *h = g_image.pixmap->height;
+    } else if (g_image.dib && !g_image.dib->Empty()) {
+        *w = g_image.dib->Width();
+        *h = static_cast<int>(DibAbsHeight(g_image.dib->Height()));
+    }
+}
+
+}  // namespace gmbx

@@ -1,0 +1,36 @@
+// The current image: the capture shown in the view, held as a pixmap with the
+// current display palette, or as a Dib only, or both; plus the names of the
+// last saved or opened file.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "imageio/dib.h"
+#include "imageio/win/pixmap.h"
+
+namespace gmbx {
+
+struct CurrentImage {
+    Pixmap* pixmap = nullptr;   // shown in the view
+    Dib* dib = nullptr;         // the captured or loaded image
+    HPALETTE palette = nullptr; // current display palette (may be the stock one)
+    bool dibOnly = false;       // the capture exists only as a Dib so far
+    std::string lastSavedPath;  // last saved or opened file (full path)
+    std::string fileName;       // file-name part shown in the title
+};
+extern CurrentImage g_image;
+
+// Drops pixmap, Dib and palette; the names only when asked.
+void ClearCurrentImage(bool keepNames);
+void SetCurrentDib(Dib* dib);          // takes ownership, replaces the old one
+void SetCurrentPixmap(Pixmap* pixmap); // takes ownership, replaces the old one
+void SetCurrentPalette(HPALETTE palette);
+bool HaveImage();
+// Width and height of what is shown (0 without an image).
+void CurrentImageSize(int* width, int* height);
+
+// Error boxes of the image routines are held back while a capture runs.
+extern bool g_suppressImageErrors;
+
+}  // namespace gmbx

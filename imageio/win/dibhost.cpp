@@ -1,0 +1,34 @@
+// The Win32 services behind the portable Dib: global memory, the device's
+// colour count and the application colour table.
+#include "imageio/win/palette.h"
+#include "imageio/win/pixmap.h"
+
+namespace gmbx {
+namespace {
+
+void* Lock(void* h) { return GlobalLock(static_cast<HGLOBAL>(h)); }
+void Unlock(void* h) { GlobalUnlock(static_cast<HGLOBAL>(h)); }
+void* Realloc(void* h, size_t bytes) { return GlobalReAlloc(static_cast<HGLOBAL>(h), bytes, GMEM_MOVEABLE); }
+void Free(void* h) { GlobalFree(static_cast<HGLOBAL>(h)); }
+
+int DeviceColours() {
+    HDC dc = GetDC(nullptr);
+    int colours;
+    if ((GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) && GetDeviceCaps(dc, SIZEPALETTE) > 16)
+        colours = GetDeviceCaps(dc, SIZEPALETTE) - GetDeviceCaps(dc, NUMRESERVED);
+    else
+        colours = GetDeviceCaps(dc, NUMCOLORS);
+    int bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+    ReleaseDC(nullptr, dc);
+    // A device with more colours than a table can hold reports -1.
+    if (colours < 1) colours = ColourCountForBits(bits);
+    return colours;
+}
+
+const DibHost kHost = {Lock, Unlock, Realloc, Free, DeviceColours, AppColours};
+
+}  // namespace
+
+void InstallWin32DibHost() { SetDibHost(&kHost); }
+
+}  // namespace gmbx

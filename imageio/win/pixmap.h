@@ -1,0 +1,63 @@
+// Device-dependent bitmaps (pixmaps) and their conversion to and from Dibs.
+#pragma once
+#include <windows.h>
+
+#include "imageio/dib.h"
+
+namespace gmbx {
+
+class Pixmap {
+public:
+    // A bitmap compatible with the source window (or the desktop), holding a
+    // copy of the source's pixels, or white without a source.
+    Pixmap(int width, int height, HWND source = nullptr);
+    ~Pixmap();
+    Pixmap(const Pixmap&) = delete;
+    Pixmap& operator=(const Pixmap&) = delete;
+
+    bool Valid() const { return bitmap != nullptr; }
+    // Selects the bitmap and the palette into the shared memory context.
+    HDC BeginDraw();
+    void EndDraw();
+    // While drawing: puts the context's own bitmap back, keeping the palette,
+    // so that the pixmap's bitmap can be read or set through DIB calls.
+    void SelectInitialBitmap();
+    // Sets the pixmap's rows from the Dib (colour table as RGB colours).
+    bool DrawDib(const Dib& dib);
+    // Hands the palette slot back without deleting the palette.
+    HPALETTE TakePalette();
+
+    int width = 0;
+    int height = 0;
+    HBITMAP bitmap = nullptr;
+    HDC dc = nullptr;             // while drawing
+    HPALETTE palette = nullptr;   // not owned
+
+private:
+    HGDIOBJ oldBitmap_ = nullptr;
+    HPALETTE oldPalette_ = nullptr;
+};
+
+// Converts the pixmap into the Dib; an existing header in the Dib chooses
+// the bit depth, otherwise the display's depth does.
+bool SetDIBFromPixmap(Pixmap& pixmap, Dib& dib);
+
+// Bit count SetDIBFromPixmap chooses for a display of the given depth.
+int DibBitsForDisplayBits(int displayBits);
+
+// The display's bits per pixel and colour count (2^bits, 16 for 3 bits or
+// fewer, at most 2^24). RefreshDisplayColours updates the process-wide count.
+int DisplayBitsPerPixel();
+int ColourCountForBits(int bits);
+int RefreshDisplayColours();
+extern int g_displayColours;
+
+// Pixmap of the Dib's size with a palette made from the Dib (the stock
+// palette when that fails) and the Dib drawn into it. Null on failure.
+Pixmap* PixmapFromDib(const Dib& dib);
+
+// Installs the Win32 services the Dib needs (global memory, device colours,
+// application colour table).
+void InstallWin32DibHost();
+
+}  // namespace gmbx

@@ -1,0 +1,56 @@
+// The in-house library's process frame: preparation of the process (module
+// path, argument vector, library window class, shared drawing objects), the
+// debug window, and the orderly exit.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace klib {
+
+// The module that supplies resources (menus, dialogs, strings, icons); the
+// program's own module until the application sets its resource library.
+void SetResourceModule(HMODULE module);
+HMODULE ResourceModule();
+// A string of the resource module ("" when missing).
+std::string LoadResString(UINT id);
+
+// Prepares the process. argv[0] is replaced by the module path; debug and
+// iconic switches are taken out. False when the window class cannot be
+// registered.
+bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv);
+
+const std::string& ModulePath();  // lower case, '/' separators
+const std::string& BaseName();    // file name without extension
+int InitialShowState();
+HINSTANCE Instance();
+DWORD StartTicks();
+// The library's window class name (the base name).
+const char* WindowClassName();
+
+// Shared drawing objects, created by PrepareProcess.
+struct SharedObjects {
+    HBRUSH faceBrush = nullptr;
+    HPEN blackPen = nullptr;     // stock
+    HBRUSH whiteBrush = nullptr; // stock
+    HPEN blackPen2 = nullptr, highlightPen2 = nullptr, shadowPen2 = nullptr, shadowPen4 = nullptr;
+    HFONT font = nullptr;
+    HDC memDc = nullptr;  // memory device context for drawing into pixmaps
+    HCURSOR sizeCursor = nullptr;
+};
+const SharedObjects& Shared();
+void ReleaseSharedObjects();
+
+// Debug window: exists only when the program was started with -debugwin.
+bool OpenDebugWindow();
+bool DebugWindowOpen();
+// Appends formatted text; "\n" becomes "\r\n". Returns the number of
+// characters written, or -1 without a debug window. Text beyond 511
+// characters is cut.
+int DebugWrite(const char* format, ...);
+
+// Ends the process in order: tells the debug window the exit code and waits
+// until the user closes it, releases the library's objects, and exits.
+[[noreturn]] void ExitProcessWith(int code);
+
+}  // namespace klib

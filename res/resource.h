@@ -1,0 +1,189 @@
+// Identifiers of the resources in GmbxRes.dll, shared by the resource
+// script and the program. Plain macros so that windres can read them.
+//
+// Every message text is shown through a printf-style formatter: a string
+// whose comment names no arguments takes none (and holds no '%'); the
+// others take exactly the arguments named here.
+#pragma once
+
+// Frame resources: menu, icon, accelerators, tool bar bitmap (and a TOOLBAR
+// resource listing the buttons, see toolbar.h for the same list in C++).
+#define IDR_MAINFRAME 153
+
+// Dialog templates.
+#define IDD_ABOUT 113
+// Controls of the About box.
+#define IDC_ABOUT_VERSION 1100      // static text; its text is the version format "%d.%d.%d"
+#define IDC_ABOUT_ICON 1101
+
+// Strings.
+#define IDS_NO_OVERLAY 14           // selection overlay could not be created
+#define IDS_NO_SCROLL 15            // scrolling capture found nothing to scroll
+#define IDS_CLIP_OPEN_FAILED 16     // the clipboard could not be opened
+#define IDS_CLIP_EMPTY_FAILED 17    // the clipboard could not be emptied
+#define IDS_CLIP_NO_MEMORY 18       // no memory for the clipboard block
+#define IDS_NO_ADDON 19             // command needs the imaging add-on
+#define IDS_CLIP_DIB_REFUSED 20     // the clipboard refused the DIB
+#define IDS_PRINT_FAILED 21         // printing failed
+#define IDS_GIF_OPEN_FAILED 22      // args: path
+#define IDS_GIF_READ_FAILED 23      // args: path
+#define IDS_GIF_CONVERT_FAILED 24   // GIF picture could not be turned into a DIB
+#define IDS_OPEN_FAILED 25          // "%s" could not be opened; args: path
+#define IDS_NEED_STOP_KEY 28        // automatic saving needs the Stop hotkey
+#define IDS_TIMED_CAPTURE_ON 29     // args: interval in seconds (double, "%g"), Stop key text (string)
+#define IDS_APP_TITLE 35            // the framework's application title
+#define IDS_SIZE_LABEL 39           // title: "%s (%s: %d %d)"
+#define IDS_POINTER_LABEL 40        // title: "%s (%d %d) %s"
+#define IDS_TRAY_RESTORE 41         // text of tray menu item 40038
+#define IDS_ASK_TRAY_CLOSE 42       // yes: the close box ends the program
+#define IDS_OPEN_TITLE 43
+#define IDS_TRAY_EXIT 44            // text of the Exit item appended to the tray menu
+#define IDS_CONFIRM_UNINSTALL 107
+#define IDS_HOTKEY_FAILED 115       // first part of the failure box, before ":"
+#define IDS_HOTKEY_FAILED_TAIL 117  // last part of the failure box, after the list
+#define IDS_SYS_DESKTOP 118
+#define IDS_SYS_WINDOW 119
+#define IDS_SYS_AWIN 120
+#define IDS_SYS_ACLI 121
+#define IDS_SYS_REGION 122
+#define IDS_SYS_REPEAT 123
+#define IDS_SYS_MENUBAR 124
+#define IDS_GAMECAP_VERSION 151     // framegrip.dll is of another version
+#define IDS_GAMECAP_NO_LIBRARY 152  // framegrip.dll could not be loaded (trace only)
+#define IDS_DISPLAY_NAME 153        // the program's display name
+#define IDS_ASK_REPLACE 156         // args: path
+#define IDS_SAVE_TITLE 157          // Save As dialog title, caption of 156
+#define IDS_NOTHING_TO_SAVE 159
+#define IDS_CONVERT_FAILED 160      // "%s SaveBMP(), SetDIBFromPixmap()"; also "%s StartDoc()"
+#define IDS_WRITE_FAILED 161        // args: path
+#define IDS_GIF_PREPARE_FAILED 162  // picture could not be made into a GIF image
+#define IDS_PICK_TRANSPARENT 163    // blinking title while the transparent colour is picked
+#define IDS_PICK_OUTSIDE 164        // the picked point is outside the picture
+#define IDS_TRANSP_TITLE 165        // title of the transparent-colour dialog
+#define IDS_TRANSP_QUESTION 166     // its static text
+#define IDS_TRANSP_ACCEPT 167       // its buttons: accept (result 1) ...
+#define IDS_TRANSP_AGAIN 168        // ... pick again (result 11) ...
+#define IDS_TRANSP_CANCEL 169       // ... cancel (result -1)
+#define IDS_GIF_WRITE_FAILED 170    // args: path
+#define IDS_GIF_CREATE_FAILED 171   // the GIF file could not be created
+#define IDS_JPEG_WRITE_FAILED 172   // the JPEG file could not be written
+#define IDS_REGION_HELP_FIRST 173   // 173..181: the lines of the region help panel
+#define IDS_REGION_HELP_LAST 181
+#define IDS_REGION_HELP2_FIRST 182  // 182, 183 and 193: its further lines in the second phase
+#define IDS_REGION_HELP2_SECOND 183
+#define IDS_PRN_ABORTED_BY_PROGRAM 184
+#define IDS_PRN_GENERAL_ERROR 185
+#define IDS_PRN_OUT_OF_DISK 186
+#define IDS_PRN_OUT_OF_MEMORY 187
+#define IDS_PRN_ABORTED_BY_USER 188
+#define IDS_PRN_OTHER_ERROR 189
+#define IDS_NO_BITMAP 191           // a device bitmap could not be created
+#define IDS_REGION_HELP2_THIRD 193
+#define IDS_INSTALL_TITLE 194       // installer folder dialog title and error caption
+#define IDS_INSTALL_MKDIR_FAILED 195  // args: folder
+#define IDS_INSTALL_NOT_WRITABLE 196  // args: folder
+#define IDS_INSTALL_COPY_FAILED 197
+#define IDS_UNINSTALL_ECHO1 198     // 198..200: lines echoed by the uninstall batch file
+#define IDS_UNINSTALL_ECHO2 199     //   (no characters that the command processor treats specially)
+#define IDS_UNINSTALL_ECHO3 200
+#define IDS_INTERLACED 203          // caption of the interlace box for GIF
+#define IDS_PROGRESSIVE 204         // caption of the interlace box for JPEG
+#define IDS_PAGE_LABEL 205          // page field label without a page count
+#define IDS_PAGE_LABEL_COUNT 206    // args: page count (int)
+#define IDS_ADDON_ERROR 34500       // prefix of the add-on error box; holds the one "%d" (the code);
+                                    // 34500 - e (34501..34530 for e = -1..-30) follows it, without '%'
+#define IDS_ADDON_ERROR_LAST 34530
+#define IDS_HOTKEY_DESC_FIRST 34601 // 34601..34608: the eight hotkey descriptions
+#define IDS_PREFIX_SHIFT 34610
+#define IDS_PREFIX_CTRL 34611
+#define IDS_PREFIX_ALT 34612
+#define IDS_NO_KEY 34613
+#define IDS_HOTKEY_PROMPT_FIRST 34614 // 34614..34621: edit dialog prompt for hotkey row 0..7
+#define IDS_LIB_FONT_FACE 34622     // face name of the library font ("none" = empty)
+#define IDS_LIB_FONT_CHARSET 34623  // its character set, decimal
+// Status bar text while nothing else is shown (the framework's idle message).
+#define IDS_READY 0xE001
+// Our own: a command-line option or command whose feature this build lacks.
+#define IDS_NOT_AVAILABLE 60000     // "%s" is not available in this version.
+
+// Menu and tool bar commands of the main window. Each command also has a
+// string of the same number: "status bar prompt\ntool tip".
+#define ID_CAPTURE_DESKTOP 40005
+#define ID_CAPTURE_WINDOW 40006
+#define ID_CAPTURE_AWIN 40007
+#define ID_CAPTURE_ACLI 40008
+#define ID_CAPTURE_REGION 40009
+#define ID_CAPTURE_REPEAT 40010
+#define ID_GAME_CAPTURE 40011
+#define ID_AUTO_COPY 40012
+#define ID_AUTO_PRINT 40013
+#define ID_AUTO_SAVE 40014
+#define ID_AUTO_SCROLL 40015
+#define ID_INCLUDE_CURSOR 40016
+#define ID_AUTO_RESTORE 40017
+#define ID_EDIT_CROP 40018
+#define ID_EDIT_BLANK 40019
+#define ID_EDIT_BLANK_COLOR 40020
+#define ID_EDIT_RESIZE 40021        // add-on: resize dialog
+#define ID_HOTKEYS 40022
+#define ID_HIDE_REGION_HELP 40023
+#define ID_TRAY_ICON 40024
+#define ID_SCROLL_SETTINGS 40025
+#define ID_FULL_SCREEN 40026
+#define ID_PREV_FILE 40027
+#define ID_NEXT_FILE 40028
+#define ID_TOGGLE_MENU_BAR 40029
+#define ID_HELP_INDEX 40031
+#define ID_HELP_TOPIC 40032
+#define ID_HELP_TOPIC41 40033
+#define ID_ABOUT 40037
+#define ID_TRAY_RESTORE 40038
+#define ID_EDIT_COLORS 40049        // add-on: colour depth dialog
+#define ID_EDIT_EFFECT 40050        // add-on effect 0 (sharpen)
+#define ID_EDIT_ROTATE 40051        // add-on effect 1 (rotate a quarter turn)
+#define ID_TWAIN_ACQUIRE 40052
+#define ID_TWAIN_SELECT 40053
+#define ID_NEED_ADDON 40054
+#define ID_PRINT_NOW 40058
+#define ID_EDIT_SWAP_BW 40065       // NB: 40065 is the add-on's rotate dialog (ID_EDIT_ROTATE_DLG)
+#define ID_EDIT_GAMMA 40066         // NB: 40066 is the black-and-white swap (ID_EDIT_BW_SWAP)
+#define ID_EDIT_RES_SET 40067       // NB: 40067 is the gamma dialog (ID_EDIT_GAMMA_DLG)
+#define ID_EDIT_FLIP 40069          // add-on effect 2 (flip top to bottom)
+#define ID_EDIT_MIRROR 40070        // add-on effect 3 (mirror left to right)
+#define ID_RESOLUTION 40071         // default resolution (HorizRes, VertRes)
+#define ID_EDIT_SHARPEN 40072       // NB: 40072 is the image resolution dialog (ID_EDIT_IMAGE_RES)
+#define ID_AUTO_CROP_SCALE 40073
+
+// Names that say what the commands above do; the menu script uses these.
+#define ID_EDIT_ROTATE_DLG 40065    // add-on: rotate by an angle (dialog)
+#define ID_EDIT_BW_SWAP 40066       // black-and-white swap
+#define ID_EDIT_GAMMA_DLG 40067     // gamma correction dialog
+#define ID_EDIT_IMAGE_RES 40072     // resolution of the current image (dialog)
+
+// The framework's standard commands.
+#define ID_FILE_OPEN 0xE101
+#define ID_FILE_SAVE_AS 0xE104
+#define ID_FILE_PAGE_SETUP 0xE105
+#define ID_FILE_PRINT 0xE107
+#define ID_FILE_SEND_MAIL 0xE10C
+#define ID_APP_EXIT 0xE141
+#define ID_EDIT_CLEAR 0xE120
+#define ID_EDIT_COPY 0xE122
+#define ID_EDIT_PASTE 0xE125
+#define ID_EDIT_UNDO 0xE12B
+#define ID_APP_ABOUT 0xE140
+
+// Control ids of the frame.
+#define ID_TOOLBAR 0xE800
+#define ID_STATUSBAR 0xE801
+
+// Tool bar bitmap (BITMAP IDR_MAINFRAME): one 16 x 15 cell per button, in
+// this order (res/toolbar.h has the same list as an array):
+//   0 ID_FILE_OPEN       1 ID_FILE_SAVE_AS     2 ID_EDIT_COPY
+//   3 ID_FILE_PRINT      4 ID_CAPTURE_DESKTOP  5 ID_CAPTURE_WINDOW
+//   6 ID_CAPTURE_REGION  7 ID_CAPTURE_AWIN     8 ID_CAPTURE_ACLI
+//   9 ID_CAPTURE_REPEAT 10 ID_INCLUDE_CURSOR  11 ID_EDIT_RESIZE
+//  12 ID_TWAIN_ACQUIRE  13 ID_ABOUT
+#define GMBX_TOOLBAR_BUTTON_WIDTH 16
+#define GMBX_TOOLBAR_BUTTON_HEIGHT 15
+#define GMBX_TOOLBAR_IMAGE_COUNT 14

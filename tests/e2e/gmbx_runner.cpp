@@ -1,0 +1,150 @@
+#include "tests/e2e/gmbx_runner.h"
+
+#include <cstring>
+
+namespace gmbx::e2e {
+
+int AnswerOk(const MessageBoxSeen&) { return IDOK; }
+
+std::string BuildDir() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p(path, n);
+    size_t slash = p.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : p.substr(0, slash);
+}
+
+std::string WindowText(HWND w) {
+    char buf[1024] = "";
+    GetWindowTextA(w, buf, sizeof buf);
+    return buf;
+}
+
+void PumpFor(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        DWORD now = GetTickCount();
+        if (static_cast<int>(end - now) <= 0) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+    }
+}
+
+GmbxProcess::GmbxProcess(const std::string& exe, const std::string& args, const std::string& cwd) {
+    std::string cmd = "\"" + exe + "\"";
+    if (!args.empty()) cmd += " " + args;
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string dir = cwd.empty() ? BuildDir() : cwd;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_))
+        pi_ = {};
+}
+
+GmbxProcess::~GmbxProcess() {
+    if (pi_.hProcess) {
+        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(pi_.hProcess, 99);
+            WaitForSingleObject(pi_.hProcess, 5000);
+        }
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+}
+
+bool GmbxProcess::AnswerBoxes(const BoxAnswer& answer) {
+    struct Ctx {
+        DWORD pid;
+        std::vector<HWND> found;
+    } ctx{pi_.dwProcessId, {}};
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            char cls[64] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            if (pid == c->pid && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(w)) c->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    for (HWND box : ctx.found) {
+        MessageBoxSeen seen;
+        char text[2048] = "";
+        // The message text of a message box is its static control 0xFFFF.
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        seen.text = text;
+        seen.caption = WindowText(box);
+        // Only real message boxes: dialogs of the program are left alone.
+        if (!GetDlgItem(box, 0xFFFF)) continue;
+        boxes_.push_back(seen);
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer(seen), BN_CLICKED), 0);
+        // Give it time to go before it could be seen twice.
+        for (int i = 0; i < 50 && IsWindow(box) && IsWindowVisible(box); ++i) PumpFor(20);
+    }
+    return !ctx.found.empty();
+}
+
+RunResult GmbxProcess::Wait(DWORD timeoutMs, const BoxAnswer& answer) {
+    RunResult r;
+    r.started = Started();
+    if (!r.started) return r;
+    DWORD end = GetTickCount() + timeoutMs;
+    for (;;) {
+        DWORD w = MsgWaitForMultipleObjects(1, &pi_.hProcess, FALSE, 50, QS_ALLINPUT);
+        if (w == WAIT_OBJECT_0) break;
+        PumpFor(0);
+        AnswerBoxes(answer);
+        if (static_cast<int>(end - GetTickCount()) <= 0) {
+            r.timedOut = true;
+            TerminateProcess(pi_.hProcess, 99);
+            WaitForSingleObject(pi_.hProcess, 5000);
+            break;
+        }
+    }
+    GetExitCodeProcess(pi_.hProcess, &r.exitCode);
+    r.boxes = boxes_;
+    return r;
+}
+
+HWND GmbxProcess::WaitForWindow(const char* className, DWORD timeoutMs, const BoxAnswer& answer) {
+    DWORD end = GetTickCount() + timeoutMs;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        struct Ctx {
+            DWORD pid;
+            const char* cls;
+            HWND found;
+        } ctx{pi_.dwProcessId, className, nullptr};
+        EnumWindows(
+            [](HWND w, LPARAM lp) -> BOOL {
+                auto* c = reinterpret_cast<Ctx*>(lp);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(w, &pid);
+                char cls[64] = "";
+                GetClassNameA(w, cls, sizeof cls);
+                if (pid == c->pid && std::strcmp(cls, c->cls) == 0 && IsWindowVisible(w)) {
+                    c->found = w;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&ctx));
+        if (ctx.found) return ctx.found;
+        AnswerBoxes(answer);
+        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
+        PumpFor(50);
+    }
+    return nullptr;
+}
+
+RunResult RunGmbx(const std::string& args, DWORD timeoutMs, const BoxAnswer& answer, const std::string& cwd) {
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", args, cwd);
+    return p.Wait(timeoutMs, answer);
+}
+
+}  // namespace gmbx::e2e

@@ -1,0 +1,64 @@
+// Starts the real gmbx.exe and plays the user: answers its message boxes
+// (recording their texts), finds its windows, and never waits forever.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gmbx::e2e {
+
+struct MessageBoxSeen {
+    std::string text;
+    std::string caption;
+};
+
+// Which button to press for a message box (IDOK, IDYES, IDNO, ...).
+using BoxAnswer = std::function<int(const MessageBoxSeen&)>;
+int AnswerOk(const MessageBoxSeen&);
+
+struct RunResult {
+    bool started = false;
+    bool timedOut = false;
+    DWORD exitCode = 0;
+    std::vector<MessageBoxSeen> boxes;
+};
+
+// Folder of the test executable (gmbx.exe and its DLLs are built beside it).
+std::string BuildDir();
+
+// A running gmbx.exe.
+class GmbxProcess {
+public:
+    // exe: full path of the program; args: the command line after it;
+    // cwd: working folder (empty: the build folder).
+    GmbxProcess(const std::string& exe, const std::string& args, const std::string& cwd = "");
+    ~GmbxProcess();
+    bool Started() const { return pi_.hProcess != nullptr; }
+    DWORD Pid() const { return pi_.dwProcessId; }
+    // Pumps this thread's messages, answers boxes, until the process ends
+    // or the time is up (then it is killed).
+    RunResult Wait(DWORD timeoutMs, const BoxAnswer& answer = AnswerOk);
+    // Waits until a visible top-level window of the given class belongs to
+    // the process; answers message boxes meanwhile. Null on time-out.
+    HWND WaitForWindow(const char* className, DWORD timeoutMs, const BoxAnswer& answer = AnswerOk);
+    const std::vector<MessageBoxSeen>& Boxes() const { return boxes_; }
+
+private:
+    bool AnswerBoxes(const BoxAnswer& answer);
+    PROCESS_INFORMATION pi_ = {};
+    std::vector<MessageBoxSeen> boxes_;
+};
+
+// Runs gmbx.exe from the build folder to its end.
+RunResult RunGmbx(const std::string& args, DWORD timeoutMs = 30000, const BoxAnswer& answer = AnswerOk,
+                  const std::string& cwd = "");
+
+// Pumps this thread's messages for the given time.
+void PumpFor(DWORD ms);
+
+// The text of a window (title).
+std::string WindowText(HWND w);
+
+}  // namespace gmbx::e2e

@@ -1,0 +1,72 @@
+// End-to-end: the main window with an opened file and a capture from its
+// menu.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "imageio/dib.h"
+#include "res/resource.h"
+#include "tests/e2e/gmbx_runner.h"
+#include "tests/testutil/tempdir.h"
+
+namespace gmbx::e2e {
+namespace {
+
+using testutil::TempDir;
+
+// Waits until the window title contains the text.
+bool WaitForTitle(GmbxProcess& p, HWND w, const std::string& part, DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        if (WindowText(w).find(part) != std::string::npos) return true;
+        p.WaitForWindow("GmbxFrame", 100);
+        PumpFor(50);
+    }
+    return false;
+}
+
+std::string SizeText(int w, int h) { return std::to_string(w) + " " + std::to_string(h) + ")"; }
+
+TEST(MainWindow, ShowsAnOpenedFileAndADesktopCapture) {
+    TempDir dir;
+    Dib dib;
+    ASSERT_TRUE(dib.Create(40, 30, 16777216));
+    for (int i = 0; i < 40 * 3; ++i) dib.bits[i] = static_cast<uint8_t>(i * 2);
+    std::string file = dir.File("picture.bmp");
+    ASSERT_TRUE(dib.WriteBMP(file.c_str()));
+
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "\"" + file + "\"", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(WaitForTitle(p, frame, SizeText(40, 30), 10000)) << WindowText(frame);
+    EXPECT_NE(WindowText(frame).find("picture.bmp"), std::string::npos) << WindowText(frame);
+    EXPECT_NE(GetMenu(frame), nullptr);
+
+    // Capture the desktop from the menu: the window hides, then comes back
+    // with the whole screen in it.
+    PostMessageA(frame, WM_COMMAND, ID_CAPTURE_DESKTOP, 0);
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_TRUE(WaitForTitle(p, frame, SizeText(sw, sh), 15000)) << WindowText(frame);
+    EXPECT_TRUE(IsWindowVisible(frame));
+    EXPECT_EQ(WindowText(frame).find("picture.bmp"), std::string::npos) << WindowText(frame);
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    RunResult r = p.Wait(20000);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(r.boxes.empty());
+}
+
+TEST(MainWindow, HiddenRunNeverShowsTheWindow) {
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "-hidden");
+    EXPECT_EQ(p.WaitForWindow("GmbxFrame", 3000), nullptr);
+    // Still running, invisible: end it through its frame.
+    HWND frame = FindWindowA("GmbxFrame", nullptr);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_FALSE(IsWindowVisible(frame));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+}
+
+}  // namespace
+}  // namespace gmbx::e2e
