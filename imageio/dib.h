@@ -34,7 +34,12 @@ const DibHost& GetDibHost();
 
 // Largest block a Dib accepts (header + table + pixels); larger images are
 // refused rather than risking size arithmetic overflow.
+// A build may lower it (the fuzzing build does, to keep each run fast).
+#ifdef GMBX_MAX_DIB_BLOCK
+constexpr int64_t kMaxDibBlock = GMBX_MAX_DIB_BLOCK;
+#else
 constexpr int64_t kMaxDibBlock = int64_t(1) << 30;
+#endif
 
 class Dib {
 public:

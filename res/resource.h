@@ -6,8 +6,9 @@
 // others take exactly the arguments named here.
 #pragma once
 
-// Frame resources: menu, icon, accelerators, tool bar bitmap (and a TOOLBAR
-// resource listing the buttons, see toolbar.h for the same list in C++).
+// Frame resources: menu, icon, accelerators, tool bar bitmap, and the tool
+// bar layout as a resource of type 241 (RT_TOOLBAR form; toolbar.h has the
+// same list in C++).
 #define IDR_MAINFRAME 153
 
 // Dialog templates.
@@ -84,7 +85,7 @@
 #define IDS_INSTALL_NOT_WRITABLE 196  // args: folder
 #define IDS_INSTALL_COPY_FAILED 197
 #define IDS_UNINSTALL_ECHO1 198     // 198..200: lines echoed by the uninstall batch file
-#define IDS_UNINSTALL_ECHO2 199     //   (no characters that the command processor treats specially)
+#define IDS_UNINSTALL_ECHO2 199     //   (no characters with a meaning to the command processor)
 #define IDS_UNINSTALL_ECHO3 200
 #define IDS_INTERLACED 203          // caption of the interlace box for GIF
 #define IDS_PROGRESSIVE 204         // caption of the interlace box for JPEG

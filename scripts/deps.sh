@@ -41,7 +41,8 @@ JPEG_ARGS=(-DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JP
            # the program's error_exit throws a C++ exception through libjpeg's frames
            -DCMAKE_C_FLAGS=-fexceptions)
 GD_ARGS=(-DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON -DBUILD_TEST=OFF -DENABLE_CPP=OFF
-         -DCMAKE_DISABLE_FIND_PACKAGE_ZLIB=ON -DCMAKE_C_FLAGS=-DNONDLL)
+         -DCMAKE_DISABLE_FIND_PACKAGE_ZLIB=ON -DCMAKE_DISABLE_FIND_PACKAGE_Perl=ON  # no API docs
+         -DCMAKE_C_FLAGS=-DNONDLL)
 for o in GD_FORMATS PNG JPEG TIFF ICONV XPM FREETYPE FONTCONFIG WEBP HEIF AVIF LIQ RAQM; do
   GD_ARGS+=("-DENABLE_$o=OFF")
 done
@@ -63,6 +64,7 @@ export LC_ALL=C
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
 top=$(cd "$here/.." && pwd -P)
 JOBS=${JOBS:-$(nproc)}
+case $JOBS in ''|0|*[!0-9]*) echo "deps.sh: JOBS must be a positive number, not '$JOBS'" >&2; exit 2 ;; esac
 
 FORCE=0 REFRESH=0 TRIPLETS=()
 for a in "$@"; do
@@ -157,8 +159,17 @@ check_cached && finish
 
 exec 9>"$DEPS/.lock"
 if ! flock -n 9; then log "waiting for another deps.sh run (lock $DEPS/.lock)"; flock 9; fi
-WORK=
-trap '[ -z "$WORK" ] || rm -rf "$WORK"' EXIT
+WORK=   # the build directory of the triplet being built: removed on exit, its log kept on failure
+# shellcheck disable=SC2317  # called by the trap below
+cleanup() {
+  [ -n "$WORK" ] || return 0
+  if [ -f "$WORK/build.log" ]; then
+    mv "$WORK/build.log" "${WORK%/*}/failed-build.log" && log "build log: ${WORK%/*}/failed-build.log"
+  fi
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+trap 'exit 130' INT; trap 'exit 143' TERM   # run cleanup on these too
 
 # ------------------------------------------------------------------ sources
 fetch_sources() {
@@ -202,7 +213,7 @@ fi
 
 # ------------------------------------------------------------------ build
 cm() { # cmake with output to the log; on failure show its end
-  cmake "$@" >>"$LOG" 2>&1 || { tail -n 40 "$LOG" >&2; die "cmake $* failed"; }
+  cmake "$@" >>"$LOG" 2>&1 || { tail -n 40 "$LOG" >&2; die "$T: cmake $1 $2 failed"; }
 }
 cmake_build() { # name source-dir install-prefix cmake-args...: configure, build, check, stage
   local name=$1 src=$2 prefix=$3 b=$WORK/build/$1
@@ -217,10 +228,9 @@ cmake_build() { # name source-dir install-prefix cmake-args...: configure, build
   fi
   DESTDIR=$WORK/stage cm --install "$b"
 }
-unpack() { # pkg -> unpacked Debian source (with Debian's patches) in $WORK/src/pkg
+unpack() { # pkg: unpack its Debian source (Debian's patches applied) into $WORK/src/pkg
   dpkg-source -x "$(dsc_of "$1")" "$WORK/src/$1" >>"$LOG" 2>&1 ||
     { tail -n 20 "$LOG" >&2; die "dpkg-source -x $(dsc_of "$1") failed"; }
-  echo "$WORK/src/$1"
 }
 build() { # triplet final-dir
   T=$1
@@ -229,13 +239,14 @@ build() { # triplet final-dir
   rm -rf "$DEPS/$T"/.build.*   # left over by an interrupted run (we hold the lock)
   WORK=$(mktemp -d "$DEPS/$T/.build.XXXXXX")
   LOG=$WORK/build.log
+  local p=$WORK/stage$d   # installed with the final prefix, staged under DESTDIR
+  log "$T: -> $d"
   mkdir -p "$WORK/src"
-  local jpeg gd p=$WORK/stage$d   # installed with the final prefix, staged under DESTDIR
-  jpeg=$(unpack libjpeg-turbo) gd=$(unpack libgd2)
-  log "$T: -> $d ($LOG)"
-  cmake_build libjpeg-turbo "$jpeg" "$d" "${JPEG_ARGS[@]}"
+  unpack libjpeg-turbo
+  unpack libgd2
+  cmake_build libjpeg-turbo "$WORK/src/libjpeg-turbo" "$d" "${JPEG_ARGS[@]}"
   grep -q '^#define JPEG_LIB_VERSION  *62$' "$p/include/jconfig.h" || die "$T: jconfig.h is not the v6.2 API"
-  cmake_build libgd "$gd" "$d" "${GD_ARGS[@]}"
+  cmake_build libgd "$WORK/src/libgd2" "$d" "${GD_ARGS[@]}"
   if grep -E '^#define (HAVE_LIB(Z|PNG|JPEG|TIFF|XPM|FREETYPE|FONTCONFIG|WEBP|HEIF|AVIF|IMAGEQUANT|RAQM)|HAVE_ICONV)\b' \
        "$WORK/build/libgd/src/config.h" >&2; then die "$T: libgd picked up an optional library"; fi
   cmake_build googletest "$GTEST_DIR" "$d" "${GTEST_ARGS[@]}"
@@ -246,7 +257,7 @@ build() { # triplet final-dir
   cp "$LOG" "$p/build.log"
   if [ -e "$d" ]; then mv "$d" "$WORK/old"; fi   # --force
   mv "$p" "$d"
-  rm -rf "$WORK"; WORK=
+  rm -rf "$WORK" "$DEPS/$T/failed-build.log"; WORK=
   log "$T: built in $((SECONDS - t0)) s"
 }
 

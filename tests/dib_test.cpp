@@ -578,6 +578,20 @@ TEST_F(DibTest, ResizeGlobalBlockRelocks) {
     EXPECT_EQ(g.locks, 0);
 }
 
+TEST_F(DibTest, BuiltInHostHasNoGlobalMemoryAndNoApplicationTable) {
+    DibHost host = FakeHost();
+    SetDibHost(&host);
+    EXPECT_EQ(GetDibHost().lockGlobal, FakeLock);
+    SetDibHost(nullptr);
+    const DibHost& h = GetDibHost();
+    int dummy = 0;
+    EXPECT_EQ(h.lockGlobal(&dummy), nullptr);
+    EXPECT_EQ(h.reallocGlobal(&dummy, 16), nullptr);
+    EXPECT_EQ(h.deviceColours(), 256);
+    RgbQuad table[4] = {};
+    EXPECT_EQ(h.appColours(table, 4), 0);
+}
+
 TEST_F(DibTest, HostHooksLeftOutKeepTheirDefaults) {
     DibHost partial{};
     partial.appColours = FakeAppColours;

@@ -205,7 +205,9 @@ TEST(Rle, RandomDataStaysInsideTheArea) {
             const Bytes row = a.Row(r);
             const size_t used = bits == 8 ? width : (width + 1) / 2;
             for (size_t i = used; i < stride; ++i) ASSERT_EQ(row[i], 0) << "iteration " << iter;
-            if (bits == 4 && width % 2 == 1) ASSERT_EQ(row[used - 1] & 0x0F, 0) << "iteration " << iter;
+            if (bits == 4 && width % 2 == 1) {
+                ASSERT_EQ(row[used - 1] & 0x0F, 0) << "iteration " << iter;
+            }
         }
     }
 }

@@ -303,24 +303,25 @@ void LayoutFrame() {
     if (g_view) MoveWindow(g_view, 0, top, rc.right, bottom > top ? bottom - top : 0, TRUE);
 }
 
+INT_PTR CALLBACK AboutProc(HWND d, UINT msg, WPARAM wp, LPARAM) {
+    if (msg == WM_INITDIALOG) {
+        // The version line's own text is the format for the version numbers.
+        char format[256] = {}, text[300];
+        GetDlgItemTextA(d, IDC_ABOUT_VERSION, format, sizeof format);
+        std::snprintf(text, sizeof text - 32, format, 3, 30, 1);
+        std::string line = std::string(text) + " (for Intel processors)";
+        SetDlgItemTextA(d, IDC_ABOUT_VERSION, line.c_str());
+        return TRUE;
+    }
+    if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+        EndDialog(d, LOWORD(wp));
+        return TRUE;
+    }
+    return FALSE;
+}
+
 void ShowAbout() {
-    DialogBoxParamA(klib::ResourceModule(), MAKEINTRESOURCEA(IDD_ABOUT), g_frame,
-                    [](HWND d, UINT msg, WPARAM wp, LPARAM) -> INT_PTR {
-                        if (msg == WM_INITDIALOG) {
-                            char format[256] = {}, text[300];
-                            GetDlgItemTextA(d, IDC_ABOUT_VERSION, format, sizeof format);
-                            std::snprintf(text, sizeof text - 32, format, 3, 30, 1);
-                            std::string line = std::string(text) + " (for Intel processors)";
-                            SetDlgItemTextA(d, IDC_ABOUT_VERSION, line.c_str());
-                            return TRUE;
-                        }
-                        if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
-                            EndDialog(d, LOWORD(wp));
-                            return TRUE;
-                        }
-                        return FALSE;
-                    },
-                    0);
+    DialogBoxParamA(klib::ResourceModule(), MAKEINTRESOURCEA(IDD_ABOUT), g_frame, AboutProc, 0);
 }
 
 void FileOpen() {

@@ -3,6 +3,43 @@
 #include <cstring>
 
 namespace gmbx::e2e {
+namespace {
+
+struct BoxSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK FindBoxes(HWND w, LPARAM lp) {
+    auto* c = reinterpret_cast<BoxSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[64] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == c->pid && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(w)) c->found.push_back(w);
+    return TRUE;
+}
+
+struct WindowSearch {
+    DWORD pid;
+    const char* cls;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowOfClass(HWND w, LPARAM lp) {
+    auto* c = reinterpret_cast<WindowSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[64] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == c->pid && std::strcmp(cls, c->cls) == 0 && IsWindowVisible(w)) {
+        c->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
 
 int AnswerOk(const MessageBoxSeen&) { return IDOK; }
 
@@ -58,21 +95,8 @@ GmbxProcess::~GmbxProcess() {
 }
 
 bool GmbxProcess::AnswerBoxes(const BoxAnswer& answer) {
-    struct Ctx {
-        DWORD pid;
-        std::vector<HWND> found;
-    } ctx{pi_.dwProcessId, {}};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            char cls[64] = "";
-            GetClassNameA(w, cls, sizeof cls);
-            if (pid == c->pid && std::strcmp(cls, "#32770") == 0 && IsWindowVisible(w)) c->found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+    BoxSearch ctx{pi_.dwProcessId, {}};
+    EnumWindows(FindBoxes, reinterpret_cast<LPARAM>(&ctx));
     for (HWND box : ctx.found) {
         MessageBoxSeen seen;
         char text[2048] = "";
@@ -115,25 +139,8 @@ RunResult GmbxProcess::Wait(DWORD timeoutMs, const BoxAnswer& answer) {
 HWND GmbxProcess::WaitForWindow(const char* className, DWORD timeoutMs, const BoxAnswer& answer) {
     DWORD end = GetTickCount() + timeoutMs;
     while (static_cast<int>(end - GetTickCount()) > 0) {
-        struct Ctx {
-            DWORD pid;
-            const char* cls;
-            HWND found;
-        } ctx{pi_.dwProcessId, className, nullptr};
-        EnumWindows(
-            [](HWND w, LPARAM lp) -> BOOL {
-                auto* c = reinterpret_cast<Ctx*>(lp);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                char cls[64] = "";
-                GetClassNameA(w, cls, sizeof cls);
-                if (pid == c->pid && std::strcmp(cls, c->cls) == 0 && IsWindowVisible(w)) {
-                    c->found = w;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&ctx));
+        WindowSearch ctx{pi_.dwProcessId, className, nullptr};
+        EnumWindows(FindWindowOfClass, reinterpret_cast<LPARAM>(&ctx));
         if (ctx.found) return ctx.found;
         AnswerBoxes(answer);
         if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
