@@ -49,5 +49,12 @@ function(gmbx_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${GMBX_GTEST_MAIN} ${GMBX_GTEST})
   target_include_directories(${name} PRIVATE ${GMBX_SOURCE_ROOT})
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  # The native build's tests carry a prefix so that one CTest run over both
+  # builds tells them apart.
+  if(WIN32)
+    set(test_name ${name})
+  else()
+    set(test_name native_${name})
+  endif()
+  add_test(NAME ${test_name} COMMAND ${name} --gtest_color=no)
 endfunction()

@@ -47,6 +47,7 @@ public:
         // Settings files are not read by this version: registry mode stays,
         // as it does for a file that cannot be read.
         (void)path;
+        NotAvailable("Settings files (-initfrom:)");
     }
 };
 

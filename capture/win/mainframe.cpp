@@ -33,7 +33,6 @@ HWND g_status = nullptr;
 HMENU g_menu = nullptr;
 HACCEL g_accel = nullptr;
 std::string g_displayName;
-bool g_frameMinimisedToTray = false;
 
 // Scroll position of the view (image pixels at the view's top-left).
 int g_scrollX = 0, g_scrollY = 0;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "imageio/appcolours.h"
+#include "platform/dibkit/dibkit.h"
 
 namespace gmbx {
 namespace {
@@ -74,7 +75,7 @@ int AppColours(RgbQuad* out, int max) {
 
 HPALETTE CreateDibPalette(const DibInfoHeader* h) {
     if (!h || h->size != kInfoHeaderSize) return nullptr;
-    uint32_t n = DibTableEntries(*h);
+    uint32_t n = DibNumColors(h);
     if (n > 256) return nullptr;
     std::vector<BYTE> mem(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
     auto* lp = reinterpret_cast<LOGPALETTE*>(mem.data());

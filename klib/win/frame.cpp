@@ -149,7 +149,7 @@ bool OpenDebugWindow() {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
     wc.lpszClassName = g_debugClass.c_str();
     RegisterClassA(&wc);
-    g_debugWindow = CreateWindowA(g_debugClass.c_str(), "Gmbx32 Debug", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    g_debugWindow = CreateWindowA(g_debugClass.c_str(), "Gmbx32 Debug", WS_OVERLAPPEDWINDOW,
                                   0, 0, 640, 480, nullptr, nullptr, inst, nullptr);
     if (!g_debugWindow) return false;
     RECT rc;
@@ -162,6 +162,8 @@ bool OpenDebugWindow() {
         g_debugWindow = nullptr;
         return false;
     }
+    ShowWindow(g_debugWindow, SW_SHOWNORMAL);
+    UpdateWindow(g_debugWindow);
     return true;
 }
 

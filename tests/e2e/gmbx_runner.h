@@ -37,6 +37,7 @@ public:
     ~GmbxProcess();
     bool Started() const { return pi_.hProcess != nullptr; }
     DWORD Pid() const { return pi_.dwProcessId; }
+    bool Running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
     // Pumps this thread's messages, answers boxes, until the process ends
     // or the time is up (then it is killed).
     RunResult Wait(DWORD timeoutMs, const BoxAnswer& answer = AnswerOk);

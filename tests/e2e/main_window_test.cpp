@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
+
 #include "imageio/dib.h"
 #include "res/resource.h"
 #include "tests/e2e/gmbx_runner.h"
@@ -67,6 +69,41 @@ TEST(MainWindow, HiddenRunNeverShowsTheWindow) {
     EXPECT_FALSE(IsWindowVisible(frame));
     PostMessageA(frame, WM_CLOSE, 0, 0);
     RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+}
+
+}  // namespace
+}  // namespace gmbx::e2e
+
+namespace gmbx::e2e {
+namespace {
+
+HWND FindChildOfClass(HWND parent, const char* cls) { return FindWindowExA(parent, nullptr, cls, nullptr); }
+
+TEST(DebugWindow, ShowsDiagnosticsAndTheExitCodeAndWaitsToBeClosed) {
+    TempDir dir;
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "-debugwin -snap:w8:h8 -save x.bmp", dir.Path().string());
+    HWND debug = p.WaitForWindow("Dgmbx", 20000);
+    ASSERT_NE(debug, nullptr);
+    EXPECT_EQ(WindowText(debug), "Gmbx32 Debug");
+    HWND edit = FindChildOfClass(debug, "Edit");
+    ASSERT_NE(edit, nullptr);
+    // The program has done its work and now waits for the window to close.
+    std::string text;
+    for (int i = 0; i < 200 && text.find("exited") == std::string::npos; ++i) {
+        PumpFor(50);
+        char buf[4096] = "";
+        SendMessageA(edit, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+        text = buf;
+    }
+    EXPECT_NE(text.find("Static Colors\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("gmbx.exe exited, code = 0\r\n"), std::string::npos) << text;
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "x.bmp"));
+    PumpFor(300);
+    EXPECT_TRUE(p.Running());
+    PostMessageA(debug, WM_CLOSE, 0, 0);
+    RunResult r = p.Wait(20000);
+    EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0u);
 }
 
