@@ -38,8 +38,8 @@ export WINESERVER=/usr/lib/wine/wineserver
 gmbx_log() { printf '[gmbx %(%H:%M:%S)T] %s\n' -1 "$*" >&2; }
 
 # A display for Wine: the caller's, or our own Xvfb (1280x1024x24) that is
-# kept running for later runs. The root window gets a pattern so that a
-# capture of an empty screen still shows something.
+# kept running for later runs, with a clock in its top-right corner so that
+# a capture of the otherwise black screen shows something.
 gmbx_ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   local n=${GMBX_XVFB_DISPLAY:-47}
@@ -51,7 +51,7 @@ gmbx_ensure_display() {
   local i
   for i in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   xdpyinfo >/dev/null 2>&1 || { gmbx_log "Xvfb did not start (see $GLIMMERBOX_CACHE/xvfb-$n.log)"; return 1; }
-  xsetroot -mod 16 16 -fg '#2d5f8b' -bg '#8fb8de' 2>/dev/null || true
+  setsid nohup xclock -geometry 160x160-16+16 -update 1 </dev/null >/dev/null 2>&1 &
 }
 
 # The project's Wine prefix, created after Wine is installed, outside the

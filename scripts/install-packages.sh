@@ -21,7 +21,7 @@ want=(
   "xvfb:/usr/bin/Xvfb"
   "xdotool:/usr/bin/xdotool"
   "x11-utils:/usr/bin/xdpyinfo"
-  "x11-xserver-utils:/usr/bin/xsetroot"
+  "x11-apps:/usr/bin/xclock"
   "g++-mingw-w64-x86-64-posix:/usr/bin/x86_64-w64-mingw32-g++-posix"
   "binutils-mingw-w64-x86-64:/usr/bin/x86_64-w64-mingw32-windres"
   "imagemagick:/usr/bin/import"
