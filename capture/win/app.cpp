@@ -8,6 +8,7 @@
 #include <string>
 
 #include "capture/cmdline.h"
+#include "capture/hotkeys.h"
 #include "capture/settings.h"
 #include "capture/win/grabber.h"
 #include "capture/win/mainframe.h"
@@ -230,7 +231,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     klib::SetMessageCaption(klib::LoadResString(IDS_DISPLAY_NAME));
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    g_capturesAllowed = 1;
+    // The hotkey table with its descriptions from the resource library.
+    ResetHotkeyDefaults(g_hotkeys);
+    for (int row = 0; row < kHotkeyRows; ++row)
+        SetDefaultDescription(g_hotkeys, row, klib::LoadResString(IDS_HOTKEY_DESC_FIRST + row).c_str());
+    g_hotkeys.capturesAllowed = 1;
+    g_hotkeys.handlePrintScreen = 1;
 
     int argc = __argc;
     char** argv = __argv;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "capture/hotkeys.h"
 #include "capture/settings.h"
 #include "capture/win/mainframe.h"
 #include "imageio/win/current.h"
@@ -11,7 +12,6 @@
 
 namespace gmbx {
 
-int g_capturesAllowed = 1;
 bool g_timedCaptureRunning = false;
 
 namespace {
@@ -126,8 +126,8 @@ void RunMode(Capture capture) {
 Pixmap* CaptureWithSelection(int mode, bool hide) {
     HWND frame = MainFrame();
     HWND foregroundBefore = GetForegroundWindow();
-    int allowed = g_capturesAllowed;
-    g_capturesAllowed = 0;
+    int allowed = g_hotkeys.capturesAllowed;
+    g_hotkeys.capturesAllowed = 0;
     RefreshDisplayColours();
     bool wasMinimised = frame && IsIconic(frame);
     if (hide && !wasMinimised) HideMainWindow(false);
@@ -139,7 +139,7 @@ Pixmap* CaptureWithSelection(int mode, bool hide) {
 
     if (foregroundBefore && IsWindow(foregroundBefore) && (!g_settings.autoRestore || g_run.hidden))
         SetForegroundWindow(foregroundBefore);
-    g_capturesAllowed = allowed;
+    g_hotkeys.capturesAllowed = allowed;
     return pm;
 }
 
@@ -270,7 +270,7 @@ void CaptureRegion() { NotAvailable("Region capture"); }
 void DispatchCapture(UINT id) {
     int mode = static_cast<int>(id);
     if (mode == kHotkeyEscape || mode == kHotkeySpace) return;  // only meaningful during a selection
-    if (g_dispatching || !g_capturesAllowed) return;
+    if (g_dispatching || !g_hotkeys.capturesAllowed) return;
     g_dispatching = true;
     if (g_timedCaptureRunning) {
         g_timedCaptureRunning = false;

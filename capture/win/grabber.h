@@ -22,7 +22,6 @@ enum CaptureMode {
     kHotkeySpace = 32,
 };
 
-extern int g_capturesAllowed;   // cleared while a selection or modal dialog runs
 extern bool g_timedCaptureRunning;
 
 // Entry for hotkey ids (with the busy and captures-allowed checks).
