@@ -17,6 +17,20 @@
 #define IDC_ABOUT_VERSION 1100      // static text; its text is the version format "%d.%d.%d"
 #define IDC_ABOUT_ICON 1101
 
+// Hotkey dialogs: the list of the eight keys, and the edit box of one.
+#define IDD_HOTKEY_EDIT 134
+#define IDD_HOTKEYS 135
+#define IDC_HOTKEY_CONTROL 1000
+#define IDC_HOTKEYS_ENABLE 1001
+#define IDC_HOTKEYS_UNDO 1002
+#define IDC_HOTKEYS_PRTSC 1003
+#define IDC_HOTKEYS_APPLY 1004
+#define IDC_HOTKEY_ROW_FIRST 1007   // 1007..1014: one button per row
+#define IDC_HOTKEYS_HELP 1015
+#define IDC_HOTKEY_PROMPT 1017
+#define IDC_HOTKEYS_DEFAULTS 33671
+#define IDC_HOTKEYS_CLEAR 33672
+
 // Strings.
 #define IDS_NO_OVERLAY 14           // selection overlay could not be created
 #define IDS_NO_SCROLL 15            // scrolling capture found nothing to scroll

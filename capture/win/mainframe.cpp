@@ -9,7 +9,9 @@
 #include <string>
 
 #include "capture/settings.h"
+#include "capture/hotkeys.h"
 #include "capture/win/grabber.h"
+#include "capture/win/hotkeys_win.h"
 #include "imageio/win/current.h"
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
@@ -221,7 +223,7 @@ void CheckItem(UINT id, bool on) {
     if (g_menu) CheckMenuItem(g_menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void RefreshToggleChecks() {
+void RefreshToggleChecksNow() {
     CheckItem(ID_AUTO_COPY, g_settings.autoCopy);
     CheckItem(ID_AUTO_PRINT, g_settings.autoPrint);
     CheckItem(ID_AUTO_SAVE, g_settings.autoSave);
@@ -397,6 +399,7 @@ void OnCommand(UINT id) {
     case ID_ABOUT:
     case ID_APP_ABOUT: ShowAbout(); break;
     case ID_APP_EXIT: ExitSequence(); break;
+    case ID_HOTKEYS: ShowHotkeyDialog(); break;
     case ID_TRAY_RESTORE:
         ShowWindow(g_frame, SW_RESTORE);
         SetForegroundWindow(g_frame);
@@ -406,7 +409,7 @@ void OnCommand(UINT id) {
         break;
     default: NotAvailable(MenuText(id).c_str()); break;
     }
-    RefreshToggleChecks();
+    RefreshToggleChecksNow();
 }
 
 void UpdateMenuStates() {
@@ -430,7 +433,7 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         if (!g_toolbar || !g_status) return -1;
         DeleteMenu(g_menu, ID_TRAY_RESTORE, MF_BYCOMMAND);
         AdaptMenusToAddon();
-        RefreshToggleChecks();
+        RefreshToggleChecksNow();
         return 0;
     case WM_CLOSE:
         if (g_settings.wantTrayIcon == 1) {
@@ -477,6 +480,17 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
             ShowCurrentImage();
         }
         break;
+    case WM_ENABLE: {
+        // While a modal dialog disables the frame, no capture may start.
+        static int savedAllowed = 1;
+        if (!wp) {
+            savedAllowed = g_hotkeys.capturesAllowed;
+            g_hotkeys.capturesAllowed = 0;
+        } else {
+            g_hotkeys.capturesAllowed = savedAllowed;
+        }
+        break;
+    }
     case WM_HOTKEY:
         if (IsWindowEnabled(w)) DispatchCapture(static_cast<UINT>(wp));
         return 0;
@@ -550,6 +564,8 @@ bool RegisterClasses() {
 HWND MainFrame() { return g_frame; }
 HWND ImageView() { return g_view; }
 HACCEL MainAccelerators() { return g_accel; }
+HMENU MainMenu() { return g_menu; }
+void RefreshMenuChecks() { RefreshToggleChecksNow(); }
 const std::string& DisplayName() { return g_displayName; }
 
 void NotAvailable(const char* what) { klib::ResMessageBox(MB_OK | MB_ICONINFORMATION, IDS_NOT_AVAILABLE, what); }
@@ -595,6 +611,7 @@ bool CreateMainFrame(bool captureArgument) {
         ShowWindow(g_view, SW_SHOW);
     }
     UpdateTitle();
+    ApplyHotkeys(true);
     return true;
 }
 

@@ -12,6 +12,10 @@ bool CreateMainFrame(bool captureArgument);
 HWND MainFrame();
 HWND ImageView();
 HACCEL MainAccelerators();
+// The main menu (kept also while the menu bar is hidden).
+HMENU MainMenu();
+// Check marks of the menu toggles and the cursor button, from the settings.
+void RefreshMenuChecks();
 
 // The program's display name ("Pro" appended with the add-on).
 const std::string& DisplayName();

@@ -109,3 +109,38 @@ TEST(DebugWindow, ShowsDiagnosticsAndTheExitCodeAndWaitsToBeClosed) {
 
 }  // namespace
 }  // namespace gmbx::e2e
+
+namespace gmbx::e2e {
+namespace {
+
+void PressCtrlShift(BYTE key) {
+    INPUT in[6] = {};
+    BYTE keys[3] = {VK_CONTROL, VK_SHIFT, key};
+    for (int i = 0; i < 3; ++i) {
+        in[i].type = INPUT_KEYBOARD;
+        in[i].ki.wVk = keys[i];
+        in[5 - i].type = INPUT_KEYBOARD;
+        in[5 - i].ki.wVk = keys[i];
+        in[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(6, in, sizeof(INPUT));
+}
+
+TEST(Hotkeys, CtrlShiftFCapturesTheDesktop) {
+    TempDir dir;
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    SetCursorPos(sw - 1, sh - 1);
+    PumpFor(300);
+    PressCtrlShift('F');
+    EXPECT_TRUE(WaitForTitle(p, frame, SizeText(sw, sh), 15000)) << WindowText(frame);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(r.boxes.empty()) << (r.boxes.empty() ? "" : r.boxes[0].text);
+}
+
+}  // namespace
+}  // namespace gmbx::e2e

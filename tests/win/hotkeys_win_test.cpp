@@ -1,0 +1,142 @@
+// Hotkey registration and the menus that show the keys, on a main window
+// built inside the test process.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "capture/hotkeys.h"
+#include "capture/settings.h"
+#include "capture/win/hotkeys_win.h"
+#include "capture/win/mainframe.h"
+#include "klib/win/frame.h"
+#include "res/resource.h"
+#include "tests/win/box_closer.h"
+
+namespace gmbx {
+namespace {
+
+std::string MenuText(HMENU menu, UINT id) {
+    char buf[200] = "";
+    GetMenuStringA(menu, id, buf, sizeof buf, MF_BYCOMMAND);
+    return buf;
+}
+
+class HotkeysTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        HMODULE res = LoadLibraryA("GmbxRes.dll");
+        ASSERT_NE(res, nullptr);
+        klib::SetResourceModule(res);
+        ResetHotkeyDefaults(g_hotkeys);
+        g_run.hidden = 1;
+        ASSERT_TRUE(CreateMainFrame(false));
+    }
+    static void TearDownTestSuite() {
+        UnregisterAllHotkeys();
+        DestroyWindow(MainFrame());
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+        g_run.hidden = 0;
+    }
+    void SetUp() override {
+        CopyDefaults(g_hotkeys);
+        g_hotkeys.capturesAllowed = 1;
+        g_hotkeys.handlePrintScreen = 0;
+        ApplyHotkeys(false);
+    }
+};
+
+TEST_F(HotkeysTest, MenusShowTheKeysOfActiveRows) {
+    HMENU menu = MainMenu();
+    EXPECT_EQ(MenuText(menu, ID_CAPTURE_DESKTOP).substr(MenuText(menu, ID_CAPTURE_DESKTOP).find('\t')),
+              "\tCtrl+Shift+F");
+    std::string region = MenuText(menu, ID_CAPTURE_REGION);
+    EXPECT_EQ(region.substr(region.find('\t') + 1), "Ctrl+Shift+R");
+    // The game key is inactive without game capture: no key text, unchecked.
+    EXPECT_EQ(MenuText(menu, ID_GAME_CAPTURE).find('\t'), std::string::npos);
+    EXPECT_FALSE(GetMenuState(menu, ID_GAME_CAPTURE, MF_BYCOMMAND) & MF_CHECKED);
+
+    HMENU sys = GetSystemMenu(MainFrame(), FALSE);
+    std::string desktop = MenuText(sys, 0xE110);
+    EXPECT_NE(desktop.find("\t Ctrl+Shift+F"), std::string::npos) << desktop;
+    EXPECT_NE(MenuText(sys, 0xE180), "");
+    // The capture items stand before Close.
+    int count = GetMenuItemCount(sys);
+    int close = -1, first = -1;
+    for (int i = 0; i < count; ++i) {
+        UINT id = GetMenuItemID(sys, i);
+        if (id == SC_CLOSE) close = i;
+        if (id == 0xE110) first = i;
+    }
+    EXPECT_LT(first, close);
+}
+
+TEST_F(HotkeysTest, KeyHeldElsewhereIsListedAndLosesItsText) {
+    // Another window of this process holds Ctrl+Shift+W first.
+    HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    UnregisterAllHotkeys();
+    ASSERT_TRUE(RegisterHotKey(other, 77, kModCtrl | kModShift, 'W'));
+    testutil::BoxCloser boxes;
+    ApplyHotkeys(false);
+    auto texts = boxes.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find("\"Ctrl+Shift+W\""), std::string::npos) << texts[0];
+    EXPECT_EQ(g_hotkeys.table[kRowWindow].active, 0);
+    EXPECT_EQ(g_hotkeys.table[kRowDesktop].active, 1);
+    EXPECT_EQ(MenuText(MainMenu(), ID_CAPTURE_WINDOW).find('\t'), std::string::npos);
+    UnregisterHotKey(other, 77);
+    DestroyWindow(other);
+}
+
+TEST_F(HotkeysTest, DisabledHotkeysRegisterNothingAndShowNoKeys) {
+    UnregisterAllHotkeys();
+    g_hotkeys.capturesAllowed = 0;
+    ApplyHotkeys(false);
+    // Nothing held: another window can take every key.
+    HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(RegisterHotKey(other, 1, kModCtrl | kModShift, 'F'));
+    UnregisterHotKey(other, 1);
+    DestroyWindow(other);
+    std::string desktop = MenuText(MainMenu(), ID_CAPTURE_DESKTOP);
+    EXPECT_EQ(desktop.substr(desktop.find('\t') + 1), "");
+}
+
+TEST_F(HotkeysTest, ClearedKeysRegisterNothingAndShowNoBox) {
+    for (auto& e : g_hotkeys.table) {
+        e.key = 0;
+        e.modifiers = 0;
+    }
+    testutil::BoxCloser boxes;
+    ApplyHotkeys(false);
+    EXPECT_TRUE(boxes.Texts().empty());
+    for (int row = 0; row <= kRowRepeat; ++row) EXPECT_EQ(g_hotkeys.table[row].active, 1);
+}
+
+TEST_F(HotkeysTest, SixFailuresShowNoBoxFiveShowOne) {
+    HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    UnregisterAllHotkeys();
+    for (int row = 0; row <= kRowRepeat; ++row)
+        ASSERT_TRUE(RegisterHotKey(other, 100 + row, g_hotkeys.table[row].modifiers, g_hotkeys.table[row].key));
+    {
+        testutil::BoxCloser boxes;
+        ApplyHotkeys(false);
+        Sleep(200);
+        EXPECT_TRUE(boxes.Texts().empty());
+    }
+    UnregisterHotKey(other, 100 + kRowRepeat);
+    {
+        testutil::BoxCloser boxes;
+        ApplyHotkeys(false);
+        auto texts = boxes.Texts();
+        ASSERT_EQ(texts.size(), 1u);
+        size_t lines = 0;
+        for (char c : texts[0]) lines += c == '\t';
+        EXPECT_EQ(lines, 5u);
+    }
+    for (int row = 0; row <= kRowRepeat; ++row) UnregisterHotKey(other, 100 + row);
+    DestroyWindow(other);
+}
+
+}  // namespace
+}  // namespace gmbx
