@@ -53,6 +53,9 @@ struct WindowSettings {
     int32_t qSclWPix = 0, qSclHPix = 0;
     int32_t qCropLeft = 0, qCropTop = 0, qCropWidth = 0, qCropHeight = 0;
     std::string currentDir;
+    // Not stored: the game-capture-enabled flag, recomputed from EnableDX,
+    // EnableDXOV and EnableGlide whenever the group is read.
+    int32_t gameCaptureEnabled = 0;
 
     bool GameCaptureEnabled() const { return enableDX || enableDXOV || enableGlide; }
 };

@@ -9,9 +9,12 @@
 
 #include "capture/cmdline.h"
 #include "capture/hotkeys.h"
+#include "capture/hotkeysio.h"
 #include "capture/settings.h"
 #include "capture/win/grabber.h"
+#include "capture/win/hotkeys_win.h"
 #include "capture/win/mainframe.h"
+#include "capture/win/settings_commands.h"
 #include "imageio/win/current.h"
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
@@ -36,21 +39,18 @@ HMODULE g_oldHook = nullptr;
 
 class Actions : public CmdLineActions {
 public:
-    int DumpOptions() override {
-        NotAvailable("Exporting settings (-dumpopts)");
-        return 1;
-    }
-    int ReadOptions() override {
-        NotAvailable("Importing settings (-readopts)");
-        return 1;
-    }
-    void InitFrom(const char* path) override {
-        // Settings files are not read by this version: registry mode stays,
-        // as it does for a file that cannot be read.
-        (void)path;
-        NotAvailable("Settings files (-initfrom:)");
-    }
+    int DumpOptions() override { return ExportSettingsToFile(); }
+    int ReadOptions() override { return ImportSettingsFromFile(); }
+    void InitFrom(const char* path) override { UseSettingsFile(path); }
 };
+
+// The Keys group goes through the same store as the other settings.
+void ConnectHotkeyStore() {
+    SetHotkeyPersistence({[](SettingsStore& store) { LoadHotkeysFrom(store, g_hotkeys, g_settings.GameCaptureEnabled()); },
+                          [](SettingsStore& store) { SaveHotkeysTo(store, g_hotkeys); }});
+    SetHotkeyIo([] { LoadHotkeysFrom(CurrentSettingsStore(), g_hotkeys, g_settings.GameCaptureEnabled()); },
+                [] { SaveHotkeysTo(CurrentSettingsStore(), g_hotkeys); });
+}
 
 // The file argument with wild cards resolved to the first match, as a full
 // path; empty when nothing matches.
@@ -149,6 +149,7 @@ int RunCommandLine(int argc, char** argv) {
         g_settings.autoSave = 1;
         g_run.autoSaveForced = 1;
     }
+    ConnectHotkeyStore();
     Actions actions;
     CmdLineScan scan = ScanCommandLine(argc, argv, g_run.autoSaveForced != 0, actions);
     if (scan.oneShot == OneShotCommand::Install) {
@@ -211,6 +212,7 @@ int RunCommandLine(int argc, char** argv) {
     LoadOldHook();
     if (g_settings.autoSave && g_run.timedInterval) NotAvailable("Timed automatic capture (-QuickSave)");
     RunMessageLoop();
+    WriteBackSettingsFile();
     if (g_oldHook) FreeLibrary(g_oldHook);
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "capture/hotkeys.h"
 #include "capture/win/grabber.h"
 #include "capture/win/hotkeys_win.h"
+#include "capture/win/settings_commands.h"
 #include "imageio/win/current.h"
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
@@ -366,6 +367,7 @@ void FileSaveAs() {
 void ExitSequence() {
     DragAcceptFiles(g_view, FALSE);
     ClearCurrentImage(false);
+    WriteSettingsAtExit(g_frame);
     DestroyWindow(g_view);
     g_view = nullptr;
     klib::SetMessageOwner(nullptr);
@@ -491,6 +493,9 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     }
+    case WM_QUERYENDSESSION:
+        WriteSettingsAtSessionEnd();
+        return TRUE;
     case WM_HOTKEY:
         if (IsWindowEnabled(w)) DispatchCapture(static_cast<UINT>(wp));
         return 0;
@@ -573,6 +578,7 @@ void NotAvailable(const char* what) { klib::ResMessageBox(MB_OK | MB_ICONINFORMA
 bool CreateMainFrame(bool captureArgument) {
     RECT screen;
     GetWindowRect(GetDesktopWindow(), &screen);
+    ReadStartupSettings();
     if (captureArgument) g_settings.wantTrayIcon = 0;
     WindowSettings& s = g_settings;
     if (s.winPosX < 0 || s.winPosY < 0 || s.winPosX + s.winWidth > screen.right ||
