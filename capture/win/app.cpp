@@ -19,7 +19,11 @@
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
 #include "imageio/win/pixmap.h"
+#include "klib/command.h"
+#include "klib/object.h"
+#include "klib/win/dde.h"
 #include "klib/win/frame.h"
+#include "klib/win/pump.h"
 #include "klib/win/message.h"
 #include "res/resource.h"
 
@@ -50,6 +54,44 @@ void ConnectHotkeyStore() {
                           [](SettingsStore& store) { SaveHotkeysTo(store, g_hotkeys); }});
     SetHotkeyIo([] { LoadHotkeysFrom(CurrentSettingsStore(), g_hotkeys, g_settings.GameCaptureEnabled()); },
                 [] { SaveHotkeysTo(CurrentSettingsStore(), g_hotkeys); });
+}
+
+// The application object of the library: the top of event dispatch.
+klib::k_object* g_application = nullptr;
+
+// "load <path>" from another instance: open the file as File Open does,
+// then restore the main window and bring it to the front.
+int LoadCommand(klib::k_event* ev, intptr_t) {
+    const char* path = ev->Text();
+    if (!path || !*path) return 1;
+    if (OpenImageFile(path)) ShowCurrentImage();
+    else ClearView(false);
+    ActivateMainWindow();
+    return 1;
+}
+
+// "activate": restore the main window and bring it to the front.
+int ActivateCommand(klib::k_event*, intptr_t) {
+    ActivateMainWindow();
+    return 1;
+}
+
+// Text commands that arrive over DDE name commands of the registry.
+bool RunNamedCommand(const char* word, const char* args) {
+    klib::k_command* cmd = klib::FindCommandByName(word);
+    if (!cmd) return false;
+    cmd->Invoke(args);
+    return true;
+}
+
+// Hands the command line to the instance already running. True when it
+// took it.
+bool HandOver(const std::string& file) {
+    int slot = klib::Connect(klib::BaseName().c_str(), klib::BaseName().c_str(), 0);
+    if (!slot) return false;
+    int sent = file.empty() ? klib::Send(slot, "activate") : klib::Send(slot, "load %s", file.c_str());
+    klib::Disconnect(slot);
+    return sent != 0;
 }
 
 // The file argument with wild cards resolved to the first match, as a full
@@ -172,10 +214,20 @@ int RunCommandLine(int argc, char** argv) {
         g_settings.autoSave = 1;
         g_run.autoSaveForced = 1;
     }
-    if (scan.ddeServer) NotAvailable("Handing over to a running instance (-ddesrv)");
+    // One instance: with -ddesrv the first one serves, later ones hand over.
+    bool otherInstance = false;
+    if (scan.ddeServer) {
+        klib::StartMessageService(klib::BaseName().c_str());
+        otherInstance = klib::MessageServiceStarted() && !klib::MessageServiceRegistered();
+    }
+    if (!otherInstance) {
+        klib::CreateCommand("load", 0, LoadCommand);
+        klib::CreateCommand("activate", 0, ActivateCommand);
+    }
 
     std::string fileToOpen;
     if (scan.fileArg) fileToOpen = ResolveFileArgument(scan.fileArg);
+    if (!scan.HasCapture() && otherInstance && HandOver(fileToOpen)) return 0;
 
     if (!CreateMainFrame(scan.HasCapture())) return 1;
 
@@ -245,6 +297,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (!klib::PrepareProcess(instance, showCommand, &argc, &argv)) return 1;
     InstallWin32DibHost();
     CreateAppColourTable();
+    g_application = new klib::k_object("gmbx");
+    klib::SetApplicationObject(g_application);
+    klib::SetNamedCommandSink(RunNamedCommand);
+    klib::SetPendingMessageHook(klib::ProcessPendingMessage);
+    klib::SetHotkeyHandler(DispatchCapture);
     int code = RunCommandLine(argc, argv);
     ClearCurrentImage(false);
     DestroyAppColourTable();

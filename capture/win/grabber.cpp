@@ -8,6 +8,7 @@
 #include "capture/win/mainframe.h"
 #include "imageio/win/current.h"
 #include "imageio/win/palette.h"
+#include "klib/object.h"
 #include "klib/win/frame.h"
 
 namespace gmbx {
@@ -270,7 +271,7 @@ void CaptureRegion() { NotAvailable("Region capture"); }
 void DispatchCapture(UINT id) {
     int mode = static_cast<int>(id);
     if (mode == kHotkeyEscape || mode == kHotkeySpace) return;  // only meaningful during a selection
-    if (g_dispatching || !g_hotkeys.capturesAllowed) return;
+    if (g_dispatching || !g_hotkeys.capturesAllowed || klib::InsideDispatch()) return;
     g_dispatching = true;
     if (g_timedCaptureRunning) {
         g_timedCaptureRunning = false;

@@ -16,6 +16,7 @@
 #include "imageio/win/current.h"
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
+#include "klib/win/dde.h"
 #include "klib/win/frame.h"
 #include "klib/win/message.h"
 #include "res/resource.h"
@@ -649,6 +650,12 @@ void ClearView(bool keepNames) {
     ShowCurrentImage();
 }
 
+void ActivateMainWindow() {
+    if (!g_frame || g_run.hidden) return;
+    ShowWindow(g_frame, SW_RESTORE);
+    SetForegroundWindow(g_frame);
+}
+
 void RestoreMainWindow() {
     if (g_run.hidden || !g_frame) return;
     if (g_settings.autoRestore) {
@@ -665,7 +672,9 @@ int RunMessageLoop() {
     MSG msg;
     for (;;) {
         while (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            // Idle step: nothing is armed in this version; wait for input.
+            // Idle step: take up a message another program sent over DDE,
+            // then wait for input.
+            if (klib::ProcessPendingMessage()) continue;
             WaitMessage();
         }
         if (GetMessageA(&msg, nullptr, 0, 0) <= 0) break;

@@ -29,6 +29,10 @@ void UpdateTitle();
 // Shows the main window again after a capture, as the settings ask.
 void RestoreMainWindow();
 
+// Restores the main window and brings it to the front (another instance
+// asked for it).
+void ActivateMainWindow();
+
 // Tells the user that a feature is missing from this version.
 void NotAvailable(const char* what);
 

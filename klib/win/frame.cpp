@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "klib/args.h"
+#include "klib/win/dde.h"
+#include "klib/win/window.h"
 #include "res/resource.h"
 
 namespace klib {
@@ -27,10 +29,6 @@ HWND g_debugWindow = nullptr;
 HWND g_debugEdit = nullptr;
 std::string g_debugClass;
 
-LRESULT CALLBACK LibraryWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, msg, wp, lp);
-}
-
 LRESULT CALLBACK DebugWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SIZE:
@@ -47,7 +45,7 @@ LRESULT CALLBACK DebugWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 bool RegisterLibraryClass() {
     WNDCLASSA wc = {};
     wc.style = CS_DBLCLKS | CS_OWNDC | CS_BYTEALIGNWINDOW;
-    wc.lpfnWndProc = LibraryWindowProc;
+    wc.lpfnWndProc = LibraryWindowProcedure;
     wc.cbWndExtra = 38;
     wc.hInstance = g_instance;
     wc.hIcon = LoadIconA(g_resources ? g_resources : g_instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -114,6 +112,8 @@ bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv
     if (prepared.openDebugWindow) OpenDebugWindow();
     *argc = prepared.argc;
     *argv = g_argv.data();
+    // Started as a child: tell the parent we are here.
+    if (prepared.HasParent()) ConnectAsChild(prepared.parentService, prepared.childNumber, prepared.ipcMode);
 
     CreateSharedObjects();
     return true;
@@ -200,6 +200,8 @@ void ExitProcessWith(int code) {
     }
     ReleaseSharedObjects();
     if (g_classRegistered) UnregisterClassA(g_baseName.c_str(), Instance());
+    NotifyParentTerminated(code);
+    StopMessageService();
     std::exit(code);
 }
 
