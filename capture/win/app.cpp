@@ -195,8 +195,11 @@ int RunCommandLine(int argc, char** argv) {
     Actions actions;
     CmdLineScan scan = ScanCommandLine(argc, argv, g_run.autoSaveForced != 0, actions);
     if (scan.oneShot == OneShotCommand::Install) {
-        NotAvailable("Installation (-install)");
-        return 1;
+        // Copying the program into place is not part of this version; the
+        // settings import that follows it is.
+        NotAvailable("Installing the program files (-install)");
+        ImportSettingsAfterInstall();
+        return 0;
     }
     if (scan.oneShot == OneShotCommand::Uninstall) {
         if (klib::ResMessageBox(MB_YESNO | MB_ICONQUESTION, IDS_CONFIRM_UNINSTALL) != IDYES) return 1;

@@ -149,6 +149,15 @@ HWND GmbxProcess::WaitForWindow(const char* className, DWORD timeoutMs, const Bo
     return nullptr;
 }
 
+bool GmbxProcess::WaitForBoxes(size_t count, DWORD timeoutMs, const BoxAnswer& answer) {
+    DWORD end = GetTickCount() + timeoutMs;
+    while (boxes_.size() < count && static_cast<int>(end - GetTickCount()) > 0) {
+        AnswerBoxes(answer);
+        PumpFor(50);
+    }
+    return boxes_.size() >= count;
+}
+
 RunResult RunGmbx(const std::string& args, DWORD timeoutMs, const BoxAnswer& answer, const std::string& cwd) {
     GmbxProcess p(BuildDir() + "\\gmbx.exe", args, cwd);
     return p.Wait(timeoutMs, answer);

@@ -44,6 +44,9 @@ public:
     // Waits until a visible top-level window of the given class belongs to
     // the process; answers message boxes meanwhile. Null on time-out.
     HWND WaitForWindow(const char* className, DWORD timeoutMs, const BoxAnswer& answer = AnswerOk);
+    // Answers message boxes until count of them have been seen or the time
+    // is up; true when they were.
+    bool WaitForBoxes(size_t count, DWORD timeoutMs, const BoxAnswer& answer = AnswerOk);
     const std::vector<MessageBoxSeen>& Boxes() const { return boxes_; }
 
 private:

@@ -144,3 +144,62 @@ TEST(Hotkeys, CtrlShiftFCapturesTheDesktop) {
 
 }  // namespace
 }  // namespace gmbx::e2e
+
+namespace gmbx::e2e {
+namespace {
+
+LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+HWND PlainWindow() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = PlainProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "GmbxTestKeyHolder";
+    RegisterClassA(&wc);
+    return CreateWindowA("GmbxTestKeyHolder", "", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+TEST(Hotkeys, AKeyAnotherProgramHoldsIsReported) {
+    HWND holder = PlainWindow();
+    ASSERT_TRUE(RegisterHotKey(holder, 1, MOD_CONTROL | MOD_SHIFT, 'W'));
+    TempDir dir;
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(p.WaitForBoxes(1, 10000));
+    EXPECT_NE(p.Boxes()[0].text.find("\"Ctrl+Shift+W\""), std::string::npos) << p.Boxes()[0].text;
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000).exitCode, 0u);
+    UnregisterHotKey(holder, 1);
+    DestroyWindow(holder);
+}
+
+TEST(Hotkeys, DisabledInTheRegistryTheKeysDoNothing) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox\\Keys", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    DWORD one = 1;
+    RegSetValueExA(key, "Disable All Keys", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), sizeof one);
+    RegCloseKey(key);
+    TempDir dir;
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    std::string before = WindowText(frame);
+    PressCtrlShift('F');
+    PumpFor(2500);
+    EXPECT_EQ(WindowText(frame), before);
+    EXPECT_TRUE(IsWindowVisible(frame));
+    // Nothing held: this process can take the key itself.
+    HWND holder = PlainWindow();
+    EXPECT_TRUE(RegisterHotKey(holder, 2, MOD_CONTROL | MOD_SHIFT, 'F'));
+    UnregisterHotKey(holder, 2);
+    DestroyWindow(holder);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000).exitCode, 0u);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
+}
+
+}  // namespace
+}  // namespace gmbx::e2e

@@ -90,6 +90,67 @@ TEST(Settings, AToggleSurvivesTheRunAndTravelsThroughGmbxIni) {
     EXPECT_TRUE(r.boxes.empty());
 }
 
+// What Wine's own registry tool reports for a value.
+std::string RegQuery(const char* key, const char* value) {
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE rd, wr;
+    if (!CreatePipe(&rd, &wr, &sa, 0)) return "";
+    SetHandleInformation(rd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = wr;
+    si.hStdError = wr;
+    std::string cmd = std::string("reg.exe query \"HKCU\\") + key + "\" /v \"" + value + "\"";
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(rd);
+        CloseHandle(wr);
+        return "";
+    }
+    CloseHandle(wr);
+    std::string out;
+    char buf[512];
+    DWORD n;
+    while (ReadFile(rd, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    CloseHandle(rd);
+    return out;
+}
+
+TEST(Settings, RegistryToolSeesTheNamesAndTypes) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
+    ProgramCopy prog;
+    std::ofstream(prog.dir.Path() / "gmbx.ini", std::ios::binary)
+        << "\"QuickSaveName\"  \"shot\"\r\n\"AutoCopy\"  1\r\n\"Desktop Key\"  71\r\n";
+    ASSERT_EQ(prog.Run("-readopts").exitCode, 0u);
+    std::string q = RegQuery(kWindowKey, "QuickSaveName");
+    EXPECT_NE(q.find("REG_SZ"), std::string::npos) << q;
+    EXPECT_NE(q.find("shot"), std::string::npos) << q;
+    q = RegQuery(kWindowKey, "AutoCopy");
+    EXPECT_NE(q.find("REG_DWORD"), std::string::npos) << q;
+    EXPECT_NE(q.find("0x1"), std::string::npos) << q;
+    q = RegQuery("SOFTWARE\\Vantrel\\Glimmerbox\\Keys", "Desktop Key");
+    EXPECT_NE(q.find("0x47"), std::string::npos) << q;
+    q = RegQuery("SOFTWARE\\Vantrel\\Glimmerbox\\Keys", "Disable All Keys");
+    EXPECT_NE(q.find("REG_DWORD"), std::string::npos) << q;
+}
+
+TEST(Settings, InitfromWithAMissingFileStaysWithTheRegistry) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
+    ProgramCopy prog;
+    GmbxProcess p(prog.Exe(), "-initfrom:" + prog.dir.File("missing.ini"), prog.dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000).exitCode, 0u);
+    EXPECT_FALSE(std::filesystem::exists(prog.dir.Path() / "missing.ini"));
+    DWORD v;
+    EXPECT_TRUE(ReadDword(kWindowKey, "AutoRestore", &v));
+}
+
 TEST(Settings, ReadoptsWithoutAFileFails) {
     ProgramCopy prog;
     RunResult r = prog.Run("-readopts");
