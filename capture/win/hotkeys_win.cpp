@@ -258,7 +258,8 @@ void ApplyFromDialog(HWND d) {
 INT_PTR CALLBACK ListProc(HWND d, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG:
-        CheckDlgButton(d, IDC_HOTKEYS_ENABLE, g_hotkeys.capturesAllowed ? BST_CHECKED : BST_UNCHECKED);
+        // The flag as it was before the dialog disabled the main window.
+        CheckDlgButton(d, IDC_HOTKEYS_ENABLE, g_list->savedAllowed ? BST_CHECKED : BST_UNCHECKED);
         CheckDlgButton(d, IDC_HOTKEYS_PRTSC, g_hotkeys.handlePrintScreen ? BST_CHECKED : BST_UNCHECKED);
         ShowRows(d);
         return TRUE;

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
+#include <thread>
 
 #include "capture/hotkeys.h"
 #include "capture/settings.h"
@@ -135,6 +138,85 @@ TEST_F(HotkeysTest, SixFailuresShowNoBoxFiveShowOne) {
         EXPECT_EQ(lines, 5u);
     }
     for (int row = 0; row <= kRowRepeat; ++row) UnregisterHotKey(other, 100 + row);
+    DestroyWindow(other);
+}
+
+}  // namespace
+}  // namespace gmbx
+
+namespace gmbx {
+namespace {
+
+// Finds a visible dialog of this process with the given title.
+HWND FindDialog(const char* title, DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        HWND w = FindWindowA("#32770", title);
+        if (w && IsWindowVisible(w)) return w;
+        Sleep(30);
+    }
+    return nullptr;
+}
+
+std::string ItemText(HWND d, int id) {
+    char buf[100] = "";
+    GetDlgItemTextA(d, id, buf, sizeof buf);
+    return buf;
+}
+
+void Click(HWND d, int id) { SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(d, id)); }
+
+TEST_F(HotkeysTest, DialogEditsClearsUndoesAndApplies) {
+    std::string noKey = klib::LoadResString(IDS_NO_KEY);
+    std::string seen[4];
+    std::thread user([&] {
+        HWND d = FindDialog("Hotkeys", 10000);
+        if (!d) return;
+        seen[0] = ItemText(d, IDC_HOTKEY_ROW_FIRST + kRowWindow);
+        Click(d, IDC_HOTKEYS_CLEAR);
+        seen[1] = ItemText(d, IDC_HOTKEY_ROW_FIRST + kRowWindow);
+        Click(d, IDC_HOTKEYS_UNDO);
+        seen[2] = ItemText(d, IDC_HOTKEY_ROW_FIRST + kRowWindow);
+        // Change the window row to Ctrl+Alt+Q in the edit box.
+        PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_HOTKEY_ROW_FIRST + kRowWindow, BN_CLICKED), 0);
+        HWND e = FindDialog("Change Hotkey", 10000);
+        if (!e) return;
+        HWND ctl = GetDlgItem(e, IDC_HOTKEY_CONTROL);
+        LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA('Q', MAPVK_VK_TO_VSC)) << 16 | 1;
+        SendMessageA(ctl, WM_KEYDOWN, 'Q', scan);
+        SendMessageA(ctl, HKM_SETHOTKEY, MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
+        Click(e, IDOK);
+        for (int i = 0; i < 100 && IsWindow(e); ++i) Sleep(20);
+        seen[3] = ItemText(d, IDC_HOTKEY_ROW_FIRST + kRowWindow);
+        Click(d, IDC_HOTKEYS_APPLY);
+    });
+    ShowHotkeyDialog();
+    user.join();
+    EXPECT_EQ(seen[0], "Ctrl+Shift+W");
+    EXPECT_EQ(seen[1], noKey);
+    EXPECT_EQ(seen[2], "Ctrl+Shift+W");
+    EXPECT_EQ(seen[3], "Ctrl+Alt+Q");
+    EXPECT_EQ(g_hotkeys.table[kRowWindow].key, static_cast<uint32_t>('Q'));
+    EXPECT_EQ(g_hotkeys.table[kRowWindow].modifiers, kModCtrl | kModAlt);
+    EXPECT_EQ(g_hotkeys.capturesAllowed, 1);
+    // The new key is in force.
+    HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_FALSE(RegisterHotKey(other, 5, MOD_CONTROL | MOD_ALT, 'Q'));
+    DestroyWindow(other);
+}
+
+TEST_F(HotkeysTest, CancelPutsTheKeysBackAndRegistersThemAgain) {
+    std::thread user([&] {
+        HWND d = FindDialog("Hotkeys", 10000);
+        if (!d) return;
+        Click(d, IDC_HOTKEYS_CLEAR);
+        Click(d, IDCANCEL);
+    });
+    ShowHotkeyDialog();
+    user.join();
+    EXPECT_STREQ(g_hotkeys.table[kRowDesktop].description, "Ctrl+Shift+F");
+    HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_FALSE(RegisterHotKey(other, 6, MOD_CONTROL | MOD_SHIFT, 'F'));
     DestroyWindow(other);
 }
 
