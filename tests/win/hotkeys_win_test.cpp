@@ -222,3 +222,38 @@ TEST_F(HotkeysTest, CancelPutsTheKeysBackAndRegistersThemAgain) {
 
 }  // namespace
 }  // namespace gmbx
+
+namespace gmbx {
+namespace {
+
+// Whether another window can take the key (it is not held by the program).
+bool KeyIsFree(UINT mods, UINT vk) {
+    HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    bool free = RegisterHotKey(other, 9, mods, vk) != 0;
+    if (free) UnregisterHotKey(other, 9);
+    DestroyWindow(other);
+    return free;
+}
+
+TEST_F(HotkeysTest, PrintScreenIsTakenOnlyWithTheFlagAndNoGameKey) {
+    UnregisterAllHotkeys();
+    g_hotkeys.handlePrintScreen = 1;
+    ApplyHotkeys(false);
+    EXPECT_FALSE(KeyIsFree(0, VK_SNAPSHOT));
+    EXPECT_FALSE(KeyIsFree(MOD_ALT, VK_SNAPSHOT));
+
+    UnregisterAllHotkeys();
+    g_hotkeys.table[kRowGame].active = 1;  // game capture answers Print Screen itself
+    ApplyHotkeys(false);
+    EXPECT_TRUE(KeyIsFree(0, VK_SNAPSHOT));
+    EXPECT_TRUE(GetMenuState(MainMenu(), ID_GAME_CAPTURE, MF_BYCOMMAND) & MF_CHECKED);
+
+    UnregisterAllHotkeys();
+    g_hotkeys.table[kRowGame].active = 0;
+    g_hotkeys.handlePrintScreen = 0;
+    ApplyHotkeys(false);
+    EXPECT_TRUE(KeyIsFree(0, VK_SNAPSHOT));
+}
+
+}  // namespace
+}  // namespace gmbx
