@@ -6,6 +6,7 @@
 #include "capture/hotkeys.h"
 #include "capture/settings.h"
 #include "capture/win/mainframe.h"
+#include "imageio/capturepalette.h"
 #include "imageio/win/current.h"
 #include "imageio/win/palette.h"
 #include "klib/object.h"
@@ -88,13 +89,10 @@ HPALETTE CapturePalette(bool* noStatic) {
     lp->palNumEntries = static_cast<WORD>(count);
     *noStatic = GetSystemPaletteUse(screen) == SYSPAL_NOSTATIC;
     ReleaseDC(nullptr, screen);
-    if (*noStatic) {
-        klib::DebugWrite("No Static colors in the system palette!\n");
-        for (UINT i = 1; i + 1 < count; ++i) lp->palPalEntry[i].peFlags = PC_NOCOLLAPSE;
-    } else {
-        klib::DebugWrite("Regular Static Colors\n");
-        for (UINT i = 10; i + 11 <= count - 1 && count >= 21; ++i) lp->palPalEntry[i].peFlags = PC_NOCOLLAPSE;
-    }
+    klib::DebugWrite(*noStatic ? "No Static colors in the system palette!\n" : "Regular Static Colors\n");
+    uint8_t flags[256];
+    CapturePaletteFlags(flags, count, *noStatic);
+    for (UINT i = 0; i < count; ++i) lp->palPalEntry[i].peFlags = flags[i];
     // A screen without a palette: the stock palette stands for it.
     if (count == 0) return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
     return CreatePalette(lp);
