@@ -1,6 +1,8 @@
 // Command line of gmbx: option scanner and modifier parsers.
 #include "capture/cmdline.h"
 
+#include "klib/decimal.h"
+
 #include <climits>
 #include <cstring>
 
@@ -16,38 +18,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-// Decimal digits from p on, with an optional sign before them; stops at the
-// first other character. Values beyond the range of int are clamped.
-// Returns false (and 0) when no digit follows.
-bool ReadSignedDecimal(const char* p, int* value) {
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = (*p == '-');
-        ++p;
-    }
-    if (!IsDigit(*p)) {
-        *value = 0;
-        return false;
-    }
-    long long v = 0;
-    for (; IsDigit(*p); ++p) {
-        if (v <= INT_MAX) v = v * 10 + (*p - '0');
-    }
-    if (negative) v = -v;
-    if (v > INT_MAX) v = INT_MAX;
-    if (v < INT_MIN) v = INT_MIN;
-    *value = int(v);
-    return true;
-}
+using klib::ReadSignedDecimal;
 
-// Reads a number as atoi does: leading blanks, an optional sign, digits;
-// anything that is no number reads as 0.
-int AtoiLike(const char* p) {
-    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v') ++p;
-    int v = 0;
-    ReadSignedDecimal(p, &v);
-    return v;
-}
 
 // An unsigned decimal fraction at p: digits with an optional '.' and
 // fraction digits, or '.' followed by digits. Computed by hand so that the
@@ -238,11 +210,11 @@ QuickSaveParams ParseQuickSave(const char* arg) {
     // AtoiLike stops at the next ',' since it is no digit.
     if (pieces > 1) {
         q.hasInterval = true;
-        q.intervalMs = unsigned(AtoiLike(piece[1]));
+        q.intervalMs = unsigned(klib::DecimalOf(piece[1]));
     }
     if (pieces > 2) {
         q.hasCounter = true;
-        const int start = AtoiLike(piece[2]);
+        const int start = klib::DecimalOf(piece[2]);
         if (start != 0) {
             q.count = start;
             q.inc = 1;
@@ -253,7 +225,7 @@ QuickSaveParams ParseQuickSave(const char* arg) {
     }
     if (pieces > 3) {
         q.hasMax = true;
-        q.max = AtoiLike(piece[3]);
+        q.max = klib::DecimalOf(piece[3]);
     }
     return q;
 }

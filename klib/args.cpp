@@ -1,6 +1,8 @@
 // Process frame of klib: argument vector and module path.
 #include "klib/args.h"
 
+#include "klib/decimal.h"
+
 #include <climits>
 #include <cstring>
 
@@ -10,27 +12,6 @@ namespace {
 
 bool StartsWith(const char* text, const char* prefix) {
     return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Decimal number as atoi reads it (blanks, sign, digits); no number gives 0.
-int DecimalOf(const char* p) {
-    if (!p) return 0;
-    while (*p == ' ' || *p == '\t') ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = (*p == '-');
-        ++p;
-    }
-    long long v = 0;
-    for (; IsDigit(*p); ++p) {
-        if (v <= INT_MAX) v = v * 10 + (*p - '0');
-    }
-    if (negative) v = -v;
-    if (v > INT_MAX) v = INT_MAX;
-    if (v < INT_MIN) v = INT_MIN;
-    return int(v);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Inter-process messages of klib: inbound buffer, command messages, child table.
 #include "klib/ipc.h"
 
+#include "klib/decimal.h"
+
 #include <climits>
 #include <cstring>
 
@@ -30,32 +32,11 @@ const char* WordEnd(const char* p) {
     return p;
 }
 
-// The exit code at p (start of a word): a decimal number with an optional
-// sign, saturating at the int range. False when the word does not begin
-// with a number.
-bool LeadingNumber(const char* p, int* out) {
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = (*p == '-');
-        ++p;
-    }
-    if (!IsDigit(*p)) return false;
-    long long v = 0;
-    for (; IsDigit(*p); ++p) {
-        if (v <= INT_MAX) v = v * 10 + (*p - '0');
-    }
-    if (negative) v = -v;
-    if (v > INT_MAX) v = INT_MAX;
-    if (v < INT_MIN) v = INT_MIN;
-    *out = int(v);
-    return true;
-}
-
 // The code given by the word after the command word, or the default.
 int CodeAfter(const char* rest, int fallback) {
     const char* p = SkipSplit(rest);
     int code = fallback;
-    if (*p && LeadingNumber(p, &code)) return code;
+    if (*p && ReadSignedDecimal(p, &code)) return code;  // a number, saturating
     return fallback;
 }
 
