@@ -30,10 +30,6 @@
 namespace gmbx {
 namespace {
 
-// The framework's registry key for this program's settings.
-const char kRegistryKey[] = "Vantrel\\Glimmerbox";
-std::string g_appTitle;
-
 // Optional system-message hook library used around window picks.
 using InstallHookFn = void(WINAPI*)(HMODULE);
 using ReleaseHookFn = void(WINAPI*)();
@@ -283,9 +279,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return 1;
     }
     klib::SetResourceModule(resources);
-    (void)kRegistryKey;
-    g_appTitle = klib::LoadResString(IDS_APP_TITLE);
-    klib::SetMessageCaption(klib::LoadResString(IDS_DISPLAY_NAME));
+    // Message boxes carry the application title.
+    klib::SetMessageCaption(klib::LoadResString(IDS_APP_TITLE));
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     // The hotkey table with its descriptions from the resource library.

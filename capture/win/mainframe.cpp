@@ -589,7 +589,6 @@ bool CreateMainFrame(bool captureArgument) {
     g_run.addon = 0;
     g_displayName = klib::LoadResString(IDS_DISPLAY_NAME);
     if (g_displayName.empty()) g_displayName = "Glimmerbox";
-    klib::SetMessageCaption(g_displayName);
 
     if (!RegisterClasses()) return false;
     g_menu = LoadMenuA(klib::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME));
