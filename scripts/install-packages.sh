@@ -30,6 +30,8 @@ want=(
   "clang:/usr/bin/clang++"
   "libclang-rt-14-dev:/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a"
   "python3:/usr/bin/python3"
+  "libgd-dev:/usr/include/gd.h"
+  "libjpeg62-turbo-dev:/usr/include/jpeglib.h"
   "debian-archive-keyring:/usr/share/keyrings/debian-archive-keyring.gpg"
 )
 missing=()

@@ -16,6 +16,8 @@
 #include "capture/win/mainframe.h"
 #include "capture/win/settings_commands.h"
 #include "imageio/win/current.h"
+#include "imageio/win/gifsave.h"
+#include "imageio/win/jpegfiles.h"
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
 #include "imageio/win/pixmap.h"
@@ -126,12 +128,14 @@ bool SaveFromCommandLine(const CmdLineScan& scan) {
         return false;
     }
     if (p.format == SaveFormat::Gif) {
-        NotAvailable("Saving GIF files");
-        return false;
+        g_settings.save.formatCode = kFormatGif;
+        RefreshDisplayColours();
+        return SaveGIF(name.c_str());
     }
     if (p.format == SaveFormat::Jpeg) {
-        NotAvailable("Saving JPEG files");
-        return false;
+        g_settings.save.formatCode = kFormatJpeg;
+        RefreshDisplayColours();
+        return SaveJPEG(name.c_str());
     }
     // Without the imaging add-on every other name is written as BMP.
     g_settings.save.formatCode = kFormatBmp;
@@ -294,6 +298,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     char** argv = __argv;
     if (!klib::PrepareProcess(instance, showCommand, &argc, &argv)) return 1;
     InstallWin32DibHost();
+    InstallJpegMessageBoxes();
     CreateAppColourTable();
     g_application = new klib::k_object("gmbx");
     klib::SetApplicationObject(g_application);

@@ -1,5 +1,7 @@
 #include "imageio/win/current.h"
 
+#include <memory>
+
 #include "imageio/win/palette.h"
 
 namespace gmbx {
@@ -44,6 +46,31 @@ void CurrentImageSize(int* w, int* h) {
         *w = g_image.dib->Width();
         *h = static_cast<int>(DibAbsHeight(g_image.dib->Height()));
     }
+}
+
+Dib* ConvertCurrentImage(int colours) {
+    auto out = std::make_unique<Dib>();
+    if (!out->Create(1, 1, colours)) return nullptr;
+    out->Header()->clrUsed = 0;
+    out->Header()->clrImportant = 0;
+    bool ok;
+    if (g_image.pixmap) {
+        Pixmap* pm = g_image.pixmap;
+        HPALETTE keep = pm->palette;
+        pm->palette = g_image.palette;
+        ok = SetDIBFromPixmap(*pm, *out);
+        pm->palette = keep;
+    } else {
+        const Dib& src = *g_image.dib;
+        if (g_image.palette != static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))) SetCurrentPalette(nullptr);
+        HPALETTE pal = CreateDibPalette(src.Header());
+        SetCurrentPalette(pal ? pal : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
+        Pixmap temp(src.Width(), static_cast<int>(DibAbsHeight(src.Height())));
+        temp.palette = g_image.palette;
+        ok = temp.Valid() && temp.DrawDib(src) && SetDIBFromPixmap(temp, *out);
+        temp.palette = nullptr;
+    }
+    return ok ? out.release() : nullptr;
 }
 
 }  // namespace gmbx

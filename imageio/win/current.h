@@ -30,6 +30,11 @@ bool HaveImage();
 // Width and height of what is shown (0 without an image).
 void CurrentImageSize(int* width, int* height);
 
+// A new Dib of the wanted colour count converted from the view pixmap (with
+// the current palette), or from the current Dib through a temporary pixmap.
+// Null on failure; the caller owns the result.
+Dib* ConvertCurrentImage(int colours);
+
 // Error boxes of the image routines are held back while a capture runs.
 extern bool g_suppressImageErrors;
 

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "imageio/win/current.h"
+#include "imageio/win/gifsave.h"
+#include "imageio/win/jpegfiles.h"
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
 #include "imageio/win/pixmap.h"
@@ -27,24 +29,41 @@ bool OpenImageFile(const char* path) {
 
     std::string lower(path);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (EndsWith(lower, ".gif") || EndsWith(lower, ".jpg") || EndsWith(lower, ".jpeg")) {
-        SetCursor(old);
-        std::string what = EndsWith(lower, ".gif") ? "Opening GIF files" : "Opening JPEG files";
-        klib::ResMessageBox(MB_OK | MB_ICONINFORMATION, IDS_NOT_AVAILABLE, what.c_str());
-        return false;
+    std::unique_ptr<Dib> dib;
+    if (EndsWith(lower, ".gif")) {
+        dib.reset(OpenGIF(path));
+        if (!dib) {
+            SetCursor(old);
+            return false;
+        }
+    } else if (EndsWith(lower, ".jpg") || EndsWith(lower, ".jpeg")) {
+        // Read once for the display (quantised on palette screens), then the
+        // full image.
+        std::unique_ptr<Dib> full, display;
+        if (!ReadJpegForView(path, full, display)) {
+            SetCursor(old);
+            return false;
+        }
+        if (display) {
+            std::unique_ptr<Pixmap> shown(PixmapFromDib(*display));
+            if (shown) SetCurrentPalette(shown->palette);
+            SetCurrentPixmap(shown.release());
+        }
+        dib = std::move(full);
+    } else {
+        dib = std::make_unique<Dib>();
+        if (!dib->LoadBMP(path)) {
+            SetCursor(old);
+            klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_OPEN_FAILED, path);
+            return false;
+        }
     }
-
-    auto dib = std::make_unique<Dib>();
-    if (!dib->LoadBMP(path)) {
-        SetCursor(old);
-        klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_OPEN_FAILED, path);
-        return false;
+    BuildAppColourMap(*dib);
+    if (!g_image.pixmap) {
+        std::unique_ptr<Pixmap> shown(PixmapFromDib(*dib));
+        if (shown) SetCurrentPalette(shown->palette);
+        SetCurrentPixmap(shown.release());
     }
-    std::unique_ptr<Pixmap> shown(PixmapFromDib(*dib));
-    if (shown) {
-        SetCurrentPalette(shown->palette);
-    }
-    SetCurrentPixmap(shown.release());
     SetCurrentDib(dib.release());
 
     char full[MAX_PATH];

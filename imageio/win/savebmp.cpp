@@ -21,33 +21,6 @@ int ColoursForBits(int bits) {
     }
 }
 
-// A new Dib of the wanted colour count converted from the view pixmap, or
-// from the current Dib through a temporary pixmap. Null on failure.
-Dib* ConvertCurrent(int colours) {
-    auto out = std::make_unique<Dib>();
-    if (!out->Create(1, 1, colours)) return nullptr;
-    out->Header()->clrUsed = 0;
-    out->Header()->clrImportant = 0;
-    bool ok;
-    if (g_image.pixmap) {
-        Pixmap* pm = g_image.pixmap;
-        HPALETTE keep = pm->palette;
-        pm->palette = g_image.palette;
-        ok = SetDIBFromPixmap(*pm, *out);
-        pm->palette = keep;
-    } else {
-        const Dib& src = *g_image.dib;
-        if (g_image.palette != static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))) SetCurrentPalette(nullptr);
-        HPALETTE pal = CreateDibPalette(src.Header());
-        SetCurrentPalette(pal ? pal : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
-        Pixmap temp(src.Width(), static_cast<int>(DibAbsHeight(src.Height())));
-        temp.palette = g_image.palette;
-        ok = temp.Valid() && temp.DrawDib(src) && SetDIBFromPixmap(temp, *out);
-        temp.palette = nullptr;
-    }
-    return ok ? out.release() : nullptr;
-}
-
 }  // namespace
 
 bool SaveBMP(const char* path) {
@@ -63,7 +36,7 @@ bool SaveBMP(const char* path) {
     bool needConversion = !g_image.dib || g_image.dib->Empty() ||
                           (!so.autoSelBits && g_image.dib->ColourCount() != (colours <= 256 ? colours : 0));
     if (needConversion) {
-        converted.reset(ConvertCurrent(colours));
+        converted.reset(ConvertCurrentImage(colours));
         if (!converted) {
             SetCursor(LoadCursor(nullptr, IDC_ARROW));
             std::string what = klib::LoadResString(IDS_CONVERT_FAILED);

@@ -11,6 +11,10 @@
 
 using namespace gmbx;
 
+namespace gmbx {
+double BenchJpegSave(int frames);
+}
+
 int main() {
     InstallWin32DibHost();
     RefreshDisplayColours();
@@ -50,5 +54,6 @@ int main() {
     std::printf("pixmap to Dib:       %7.2f ms/frame\n", convertMs / frames);
     std::printf("grab to Dib (total): %7.2f ms/frame\n", (grabMs + convertMs) / frames);
     std::printf("BMP write:           %7.2f ms/frame\n", writeMs / frames);
+    BenchJpegSave(frames);
     return 0;
 }
