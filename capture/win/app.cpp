@@ -16,7 +16,6 @@
 #include "capture/win/mainframe.h"
 #include "capture/win/settings_commands.h"
 #include "imageio/win/current.h"
-#include "imageio/win/gifsave.h"
 #include "imageio/win/jpegfiles.h"
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
@@ -127,20 +126,12 @@ bool SaveFromCommandLine(const CmdLineScan& scan) {
         NotAvailable("Timed automatic capture (-QuickSave)");
         return false;
     }
-    if (p.format == SaveFormat::Gif) {
-        g_settings.save.formatCode = kFormatGif;
-        RefreshDisplayColours();
-        return SaveGIF(name.c_str());
-    }
-    if (p.format == SaveFormat::Jpeg) {
-        g_settings.save.formatCode = kFormatJpeg;
-        RefreshDisplayColours();
-        return SaveJPEG(name.c_str());
-    }
-    // Without the imaging add-on every other name is written as BMP.
-    g_settings.save.formatCode = kFormatBmp;
+    // Without the imaging add-on every name that is not GIF or JPEG is
+    // written as BMP.
+    g_settings.save.formatCode =
+        p.format == SaveFormat::Gif ? kFormatGif : p.format == SaveFormat::Jpeg ? kFormatJpeg : kFormatBmp;
     RefreshDisplayColours();
-    return SaveBMP(name.c_str());
+    return SaveImageFile(name.c_str());
 }
 
 // The capture a -snap argument asks for. False when it cannot run (a

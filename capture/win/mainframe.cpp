@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -343,23 +344,34 @@ void FileOpen() {
     else ClearView(false);
 }
 
-// Save As with the system dialog; the program's own writers decide the
-// format by the chosen type (BMP for now).
+// Save As with the system dialog: the chosen type picks the program's own
+// writer (BMP, GIF or JPEG) with the current save options.
 void FileSaveAs() {
     if (!HaveImage()) return;
-    char path[MAX_PATH] = "snap.bmp";
-    if (!g_image.fileName.empty()) std::snprintf(path, sizeof path, "%s", g_image.fileName.c_str());
+    static const int32_t kTypes[] = {kFormatBmp, kFormatGif, kFormatJpeg};
+    static const char* const kExtensions[] = {"bmp", "gif", "jpg"};
+    int type = 1;
+    for (int i = 0; i < 3; ++i)
+        if (g_settings.save.formatCode == kTypes[i]) type = i + 1;
+    char path[MAX_PATH];
+    std::snprintf(path, sizeof path, "%s", g_image.fileName.empty() ? "snap" : g_image.fileName.c_str());
+    if (char* dot = std::strrchr(path, '.')) *dot = '\0';
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = g_frame;
-    ofn.lpstrFilter = "Windows Bitmap (*.bmp,*.dib)\0*.bmp;*.dib\0";
+    ofn.lpstrFilter = "Windows Bitmap (*.bmp,*.dib)\0*.bmp;*.dib\0GIF (*.gif)\0*.gif\0JPEG (*.jpg, *.jpeg)\0*.jpg;*.jpeg\0";
+    ofn.nFilterIndex = type;
     ofn.lpstrFile = path;
     ofn.nMaxFile = sizeof path;
-    ofn.lpstrDefExt = "bmp";
+    ofn.lpstrDefExt = kExtensions[type - 1];
+    std::string title = klib::LoadResString(IDS_SAVE_TITLE);
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
     if (!GetSaveFileNameA(&ofn)) return;
+    if (ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= 3) g_settings.save.formatCode = kTypes[ofn.nFilterIndex - 1];
     RefreshDisplayColours();
-    if (SaveBMP(path) && !g_run.fixedTitle) {
+    if (SaveImageFile(path) && !g_run.fixedTitle) {
+        g_image.lastSavedPath = path;
         g_image.fileName = path + ofn.nFileOffset;
         UpdateTitle();
     }
