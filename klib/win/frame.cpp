@@ -190,6 +190,7 @@ int DebugWrite(const char* format, ...) {
 
 void ExitProcessWith(int code) {
     std::fflush(nullptr);
+    _fcloseall();
     if (g_debugEdit) {
         DebugWrite("%s exited, code = %d\n", g_modulePath.c_str(), code);
         MSG msg;
