@@ -13,6 +13,8 @@ using namespace gmbx;
 
 namespace gmbx {
 double BenchJpegSave(int frames);
+double BenchGifSave(int frames);
+double BenchReduceTo256(int frames);
 }
 
 int main() {
@@ -55,5 +57,7 @@ int main() {
     std::printf("grab to Dib (total): %7.2f ms/frame\n", (grabMs + convertMs) / frames);
     std::printf("BMP write:           %7.2f ms/frame\n", writeMs / frames);
     BenchJpegSave(frames);
+    BenchGifSave(frames);
+    BenchReduceTo256(frames);
     return 0;
 }
