@@ -30,6 +30,14 @@
 #define IDC_HOTKEY_PROMPT 1017
 #define IDC_HOTKEYS_DEFAULTS 33671
 #define IDC_HOTKEYS_CLEAR 33672
+// The transparent-colour box of the GIF save: a template named "trbk"
+// (a name, not a number) with its question, colour box and three buttons;
+// the buttons end the box with 1 (use the colour), 11 (pick again) and -1.
+#define IDC_TRBK_TEXT 1200          // t1: the question (IDS_TRANSP_QUESTION)
+#define IDC_TRBK_COLOUR 1201        // cbox: owner-drawn bar of the picked colour
+#define IDC_TRBK_USE 1202           // b1 (IDS_TRANSP_ACCEPT), the default
+#define IDC_TRBK_AGAIN 1203         // b2 (IDS_TRANSP_AGAIN)
+#define IDC_TRBK_CANCEL 1204        // b3 (IDS_TRANSP_CANCEL)
 
 // Strings.
 #define IDS_NO_OVERLAY 14           // selection overlay could not be created

@@ -6,6 +6,7 @@
 #include "capture/hotkeys.h"
 #include "capture/settings.h"
 #include "capture/win/mainframe.h"
+#include "capture/win/transparentpick.h"
 #include "imageio/capturepalette.h"
 #include "imageio/win/current.h"
 #include "imageio/win/palette.h"
@@ -115,6 +116,7 @@ bool MakeCurrentDib(Pixmap& pm) {
 // Runs a capture mode: clears the current image, captures, hands over.
 template <typename Capture>
 void RunMode(Capture capture) {
+    CaptureInProgressScope capturing;
     ClearView(false);
     Pixmap* pm = capture();
     AfterCapture(pm);

@@ -14,6 +14,7 @@
 #include "capture/win/grabber.h"
 #include "capture/win/hotkeys_win.h"
 #include "capture/win/settings_commands.h"
+#include "capture/win/transparentpick.h"
 #include "imageio/win/current.h"
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
@@ -370,7 +371,7 @@ void FileSaveAs() {
     if (!GetSaveFileNameA(&ofn)) return;
     if (ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= 3) g_settings.save.formatCode = kTypes[ofn.nFilterIndex - 1];
     RefreshDisplayColours();
-    if (SaveImageFile(path) && !g_run.fixedTitle) {
+    if (SaveImageFile(path, TransparentChooserForSave()) && !g_run.fixedTitle) {
         g_image.lastSavedPath = path;
         g_image.fileName = path + ofn.nFileOffset;
         UpdateTitle();

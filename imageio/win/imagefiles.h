@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+#include "imageio/win/gifsave.h"
+
 namespace gmbx {
 
 // Writes the current image (view pixmap or current Dib) as a BMP file at the
@@ -9,8 +11,9 @@ namespace gmbx {
 bool SaveBMP(const char* path);
 
 // Writes the current image with the writer of the save options' format code
-// (GIF, JPEG or BMP); false for other codes.
-bool SaveImageFile(const char* path);
+// (GIF, JPEG or BMP); false for other codes. A GIF asks the chooser for its
+// transparent colour.
+bool SaveImageFile(const char* path, const GifTransparentChooser& chooser = {});
 
 // Opens an image file as the current image and shows it. False when no image
 // results (the user has been told why).

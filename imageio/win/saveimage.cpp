@@ -9,11 +9,11 @@
 
 namespace gmbx {
 
-bool SaveImageFile(const char* path) {
+bool SaveImageFile(const char* path, const GifTransparentChooser& chooser) {
     HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     bool ok;
     switch (g_settings.save.formatCode) {
-    case kFormatGif: ok = SaveGIF(path); break;
+    case kFormatGif: ok = SaveGIF(path, -1, chooser); break;
     case kFormatJpeg: ok = SaveJPEG(path); break;
     case kFormatBmp: ok = SaveBMP(path); break;
     default: ok = false; break;  // no writer of ours for other formats
