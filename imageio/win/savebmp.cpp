@@ -1,6 +1,7 @@
 #include <memory>
 
 #include "capture/settings.h"
+#include "imageio/reduce.h"
 #include "imageio/win/current.h"
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
@@ -33,8 +34,16 @@ bool SaveBMP(const char* path) {
 
     std::unique_ptr<Dib> converted;
     const Dib* toWrite = g_image.dib;
-    bool needConversion = !g_image.dib || g_image.dib->Empty() ||
-                          (!so.autoSelBits && g_image.dib->ColourCount() != (colours <= 256 ? colours : 0));
+    // A true-colour image held only as a Dib goes to 256 colours through the
+    // reduction (exact colours where it can, else dithered), not through the
+    // display.
+    if (!g_image.pixmap && g_image.dib->ColourCount() == 0 && colours == 256) {
+        Dib* reduced = ReduceTo256(*g_image.dib);
+        if (reduced && reduced != g_image.dib) converted.reset(reduced);
+        if (reduced) toWrite = reduced;
+    }
+    bool needConversion = !toWrite || toWrite->Empty() ||
+                          (!so.autoSelBits && toWrite->ColourCount() != (colours <= 256 ? colours : 0));
     if (needConversion) {
         converted.reset(ConvertCurrentImage(colours));
         if (!converted) {

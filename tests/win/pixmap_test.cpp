@@ -223,3 +223,45 @@ TEST_F(PixmapTest, ActiveWindowRectangleIsClippedToTheScreen) {
 
 }  // namespace
 }  // namespace gmbx
+
+#include "imageio/win/imagefiles.h"
+#include "tests/testutil/tempdir.h"
+
+namespace gmbx {
+namespace {
+
+TEST_F(PixmapTest, TrueColourDibWithoutPixmapIsSavedAt8BitsThroughTheReduction) {
+    // Four colours only: the exact pass keeps them all.
+    Dib* dib = new Dib;
+    ASSERT_TRUE(dib->Create(8, 4, 16777216));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            uint8_t* p = dib->bits + y * dib->stride + x * 3;
+            p[0] = uint8_t(x < 4 ? 200 : 10);
+            p[1] = uint8_t(y < 2 ? 50 : 150);
+            p[2] = 77;
+        }
+    ClearCurrentImage(false);
+    SetCurrentDib(dib);
+    SaveOptions keep = g_settings.save;
+    g_settings.save.autoSelBits = 0;
+    g_settings.save.bitsPerPixel = 8;
+    testutil::TempDir dir;
+    std::string out = dir.File("eight.bmp");
+    EXPECT_TRUE(SaveBMP(out.c_str()));
+    g_settings.save = keep;
+    Dib back;
+    ASSERT_TRUE(back.LoadBMP(out.c_str()));
+    EXPECT_EQ(back.BitCount(), 8);
+    // Every pixel keeps its exact colour through the table.
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const RgbQuad& c = back.colors[back.bits[y * back.stride + x]];
+            EXPECT_EQ(c.blue, x < 4 ? 200 : 10);
+            EXPECT_EQ(c.green, y < 2 ? 50 : 150);
+            EXPECT_EQ(c.red, 77);
+        }
+}
+
+}  // namespace
+}  // namespace gmbx
