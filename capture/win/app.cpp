@@ -11,6 +11,7 @@
 #include "capture/hotkeys.h"
 #include "capture/hotkeysio.h"
 #include "capture/settings.h"
+#include "capture/win/cursorscheme.h"
 #include "capture/win/grabber.h"
 #include "capture/win/hotkeys_win.h"
 #include "capture/win/mainframe.h"
@@ -256,9 +257,11 @@ int RunCommandLine(int argc, char** argv) {
         else ClearView(false);
     }
     LoadOldHook();
+    LoadCursorScheme();
     if (g_settings.autoSave && g_run.timedInterval) NotAvailable("Timed automatic capture (-QuickSave)");
     RunMessageLoop();
     WriteBackSettingsFile();
+    FreeCursorScheme();
     if (g_oldHook) FreeLibrary(g_oldHook);
     return 0;
 }

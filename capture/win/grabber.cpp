@@ -5,6 +5,7 @@
 
 #include "capture/hotkeys.h"
 #include "capture/settings.h"
+#include "capture/win/cursorscheme.h"
 #include "capture/win/mainframe.h"
 #include "capture/win/transparentpick.h"
 #include "imageio/capturepalette.h"
@@ -66,6 +67,8 @@ GrabCursor ReadCursor() {
     bool attached = owner && owner != me && AttachThreadInput(me, owner, TRUE);
     c.cursor = GetCursor();
     if (attached) AttachThreadInput(me, owner, FALSE);
+    // The user's scheme draws its own shape for the standard cursors.
+    c.cursor = SchemeCursorFor(c.cursor);
     if (!c.cursor) return c;
     ICONINFO ii = {};
     if (GetIconInfo(c.cursor, &ii)) {
@@ -125,6 +128,8 @@ void RunMode(Capture capture) {
 // Modes 3 and 4 (active window, active client area), and the hiding and
 // returning of the main window around them.
 Pixmap* CaptureWithSelection(int mode, bool hide) {
+    // A scheme changed while the program runs is used from the next capture.
+    if (g_settings.includeCursor) LoadCursorScheme();
     HWND frame = MainFrame();
     HWND foregroundBefore = GetForegroundWindow();
     int allowed = g_hotkeys.capturesAllowed;
