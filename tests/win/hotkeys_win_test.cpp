@@ -15,6 +15,7 @@
 #include "klib/win/frame.h"
 #include "res/resource.h"
 #include "tests/win/box_closer.h"
+#include "tests/win/main_frame_fixture.h"
 
 namespace gmbx {
 namespace {
@@ -28,20 +29,9 @@ std::string MenuText(HMENU menu, UINT id) {
 class HotkeysTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        HMODULE res = LoadLibraryA("GmbxRes.dll");
-        ASSERT_NE(res, nullptr);
-        klib::SetResourceModule(res);
-        ResetHotkeyDefaults(g_hotkeys);
-        g_run.hidden = 1;
-        ASSERT_TRUE(CreateMainFrame(false));
+        ASSERT_TRUE(testutil::OpenTestMainFrame(1));
     }
-    static void TearDownTestSuite() {
-        UnregisterAllHotkeys();
-        DestroyWindow(MainFrame());
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-        g_run.hidden = 0;
-    }
+    static void TearDownTestSuite() { testutil::CloseTestMainFrame(); }
     void SetUp() override {
         CopyDefaults(g_hotkeys);
         g_hotkeys.capturesAllowed = 1;

@@ -25,6 +25,7 @@
 #include "res/resource.h"
 #include "tests/testutil/tempdir.h"
 #include "tests/win/box_closer.h"
+#include "tests/win/main_frame_fixture.h"
 
 namespace gmbx {
 namespace {
@@ -84,21 +85,10 @@ GdImagePtr TestImage() {
 class TransparentPickTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        HMODULE res = LoadLibraryA("GmbxRes.dll");
-        ASSERT_NE(res, nullptr);
-        klib::SetResourceModule(res);
-        ResetHotkeyDefaults(g_hotkeys);
-        g_hotkeys.capturesAllowed = 0;  // no capture keys held by this suite
-        g_run.hidden = 1;
-        ASSERT_TRUE(CreateMainFrame(false));
+        // No capture keys held by this suite.
+        ASSERT_TRUE(testutil::OpenTestMainFrame(0));
     }
-    static void TearDownTestSuite() {
-        UnregisterAllHotkeys();
-        DestroyWindow(MainFrame());
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-        g_run.hidden = 0;
-    }
+    static void TearDownTestSuite() { testutil::CloseTestMainFrame(); }
     void SetUp() override {
         ASSERT_NE(ImageView(), nullptr);
         g_suppressImageErrors = false;
