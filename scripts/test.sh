@@ -23,7 +23,7 @@ subdirs="\"native\" \"$(basename "$GMBX_WIN_BUILD")\""
 # The delivered 32-bit programs are at least compiled where they cannot run.
 if [ "$GMBX_TRIPLET" != i686-w64-mingw32 ]; then
   gmbx_log "32-bit Windows build (compiled only: this machine cannot run 32-bit programs)"
-  gmbx_build_windows i686-w64-mingw32 "$GMBX_ROOT/build/win32" gmbx GmbxRes Dibkit
+  gmbx_build_windows i686-w64-mingw32 "$GMBX_ROOT/build/win32" gmbx GmbxRes Dibkit tendra
 fi
 
 gmbx_ensure_display

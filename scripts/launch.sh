@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# What the root launchers share: installs what is missing, builds the program
+# when needed, starts a virtual display when there is none, and runs it under
+# Wine with the arguments given. Returns the program's exit code.
+#   scripts/launch.sh PROGRAM "TARGET..." [arguments...]
+set -euo pipefail
+. "$(dirname "$(readlink -f "$0")")/env.sh"
+program=$1 targets=$2
+shift 2
+"$GMBX_ROOT/scripts/install-packages.sh"
+log="$GLIMMERBOX_CACHE/launcher-build.log"
+# shellcheck disable=SC2086
+if ! gmbx_build_windows "$GMBX_TRIPLET" "$GMBX_WIN_BUILD" $targets >"$log" 2>&1; then
+  tail -40 "$log" >&2
+  gmbx_log "build failed (full log: $log)"
+  exit 1
+fi
+gmbx_ensure_display
+gmbx_ensure_prefix
+gmbx_start_wineserver
+exec "$WINELOADER" "$GMBX_WIN_BUILD/$program" "$@"
