@@ -25,6 +25,7 @@ want=(
   "g++-mingw-w64-x86-64-posix:/usr/bin/x86_64-w64-mingw32-g++-posix"
   "binutils-mingw-w64-x86-64:/usr/bin/x86_64-w64-mingw32-windres"
   "imagemagick:/usr/bin/import"
+  "ghostscript:/usr/bin/gs"
   "libjpeg-turbo-progs:/usr/bin/djpeg"
   "gifsicle:/usr/bin/gifsicle"
   "clang:/usr/bin/clang++"

@@ -57,6 +57,17 @@ std::string WindowText(HWND w) {
     return buf;
 }
 
+std::string WindowTextUtf8(HWND w) {
+    if (!w) return std::string();
+    wchar_t buf[2048] = L"";
+    int n = GetWindowTextW(w, buf, 2048);
+    if (n <= 0) return std::string();
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, buf, n, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, buf, n, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
 void PumpFor(DWORD ms) {
     DWORD end = GetTickCount() + ms;
     for (;;) {
@@ -99,11 +110,9 @@ bool GmbxProcess::AnswerBoxes(const BoxAnswer& answer) {
     EnumWindows(FindBoxes, reinterpret_cast<LPARAM>(&ctx));
     for (HWND box : ctx.found) {
         MessageBoxSeen seen;
-        char text[2048] = "";
         // The message text of a message box is its static control 0xFFFF.
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        seen.text = text;
-        seen.caption = WindowText(box);
+        seen.text = WindowTextUtf8(GetDlgItem(box, 0xFFFF));
+        seen.caption = WindowTextUtf8(box);
         // Only real message boxes: dialogs of the program are left alone.
         if (!GetDlgItem(box, 0xFFFF)) continue;
         boxes_.push_back(seen);

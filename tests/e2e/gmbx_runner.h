@@ -9,6 +9,7 @@
 
 namespace gmbx::e2e {
 
+// Texts are UTF-8 (plain ASCII texts are the same bytes).
 struct MessageBoxSeen {
     std::string text;
     std::string caption;
@@ -64,5 +65,7 @@ void PumpFor(DWORD ms);
 
 // The text of a window (title).
 std::string WindowText(HWND w);
+// The same, read as UTF-16 and returned as UTF-8.
+std::string WindowTextUtf8(HWND w);
 
 }  // namespace gmbx::e2e

@@ -1,0 +1,404 @@
+// End-to-end: the real tendra.exe, its requests going to a server of the
+// test's own, driven page by page as a user would.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <random>
+
+#include "orderform/cp1250.h"
+#include "orderform/customer.h"
+#include "orderform/res/resource.h"
+#include "orderform/scrambler.h"
+#include "tests/tendra/http_test_server.h"
+#include "tests/tendra/tendra_driver.h"
+#include "tests/tendra/test_printer.h"
+#include "tests/testutil/tempdir.h"
+
+namespace tendra::e2e {
+namespace {
+
+using gmbx::testutil::TempDir;
+using test::TestHttpServer;
+
+const char kQuestionConnected[] = u8"Czy jesteś podłączony(a) do sieci Internet?";
+const char kInformacja[] = "Informacja";
+const char kDownloadError[] = u8"Błąd podczas próby ściągnięcia aktualnego cennika!";
+
+std::string ReadFile(const std::string& path) {
+    std::vector<uint8_t> b = gmbx::testutil::ReadFileBytes(path);
+    return std::string(b.begin(), b.end());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    gmbx::testutil::WriteFileBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+}
+
+// Serves whatever the test puts into `reply`.
+struct Server {
+    std::mutex lock;
+    std::string reply = test::Reply(200, "OK", "dziekujemy");
+    TestHttpServer http{[this](const std::string&) {
+        std::lock_guard<std::mutex> g(lock);
+        return reply;
+    }};
+    void Set(const std::string& r) {
+        std::lock_guard<std::mutex> g(lock);
+        reply = r;
+    }
+};
+
+class TendraE2e : public ::testing::Test {
+protected:
+    void SetUp() override { ClearCustomerKey(); }
+    void TearDown() override { ClearCustomerKey(); }
+    std::string InfoTxt() const { return dir.File("info.txt"); }
+
+    TempDir dir;
+    Server server;
+};
+
+// A filled-in form, stored as by an earlier run.
+void StoreKowalski() {
+    SetCustomerValue(stored::kName, L"Jan Kowalski");
+    SetCustomerValue(stored::kStreet, L"Piotrkowska 1");
+    SetCustomerValue(stored::kPostcode, L"90-001");
+    SetCustomerValue(stored::kCity, L"\u0141\u00f3d\u017a");
+    SetCustomerValue(stored::kEmail, L"brak@brak");
+}
+
+TEST_F(TendraE2e, PagesValidationSeatCountsAndClosing) {
+    TendraApp app(dir.Path().string(), server.http.BaseUrl());
+    ASSERT_NE(app.Main(), nullptr);
+    EXPECT_TRUE(app.Visible(IDC_TAB_1));
+    EXPECT_FALSE(app.Enabled(IDC_BTN_WSTECZ));
+    EXPECT_FALSE(app.Visible(IDC_BTN_AKCEPT));
+    EXPECT_EQ(app.ProgramLines().size(), 5u);  // the built-in list
+
+    app.Click(IDC_BTN_DALEJ);
+    ASSERT_TRUE(app.WaitForPage(IDC_TAB_2));
+    EXPECT_TRUE(app.Enabled(IDC_BTN_WSTECZ));
+
+    // Each missing field stops the page with its message, in this order.
+    struct Step {
+        int fill;
+        const wchar_t* value;
+        const char* message;
+    };
+    const Step steps[] = {
+        {0, nullptr, u8"Proszę podać imię i nazwisko zamawiającego!"},
+        {IDC_EDT_NAZWISKO, L"Jan Kowalski", "Prosz\xc4\x99 poda\xc4\x87 kod pocztowy!"},
+        {IDC_EDT_KOD, L"90-001", u8"Proszę podać dokładny adres!"},
+        {IDC_EDT_ULICA, L"Piotrkowska 1", u8"Proszę podać dokładny adres!"},
+        {IDC_EDT_MIASTO, L"\u0141\u00f3d\u017a",
+         u8"Proszę podać adres e-mail lub wpisać 'brak@brak' w przypadku nieposiadania!"},
+        {IDC_EDT_EMAIL, L"brak@brak", u8"Proszę wybrać nazwę zamawianego programu"},
+    };
+    for (const Step& s : steps) {
+        if (s.fill) app.SetText(s.fill, s.value);
+        app.Click(IDC_BTN_DALEJ);
+        auto boxes = app.Boxes(1, AnswerYes);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, s.message);
+        EXPECT_EQ(boxes[0].caption, kInformacja);
+        EXPECT_TRUE(app.Visible(IDC_TAB_2));
+    }
+
+    // Checking "Tamsin" asks for the seats; 3, then again 5: one suffix.
+    ASSERT_EQ(app.ProgramLines()[3], L"Tamsin");
+    for (const wchar_t* seats : {L"3", L"5"}) {
+        app.ClickCheckBox(3);
+        HWND dlg = app.WaitForDialog(L"Ilo\u015b\u0107 zamawianych licencji");
+        ASSERT_NE(dlg, nullptr);
+        wchar_t initial[16] = L"";
+        GetDlgItemTextW(dlg, IDC_LIC_COUNT, initial, 16);
+        EXPECT_STREQ(initial, L"1");
+        SendDlgItemMessageW(dlg, IDC_LIC_COUNT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(seats));
+        PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        app.WaitGone(dlg);
+        EXPECT_EQ(app.ProgramLines()[3], std::wstring(L"Tamsin - na ") + seats + L"  stanowisk(o)");
+        EXPECT_TRUE(app.Checked(3));
+        if (seats[0] == L'3') {
+            // Unchecking asks nothing and keeps the count.
+            app.ClickCheckBox(3);
+            app.Idle(400);
+            EXPECT_FALSE(app.Checked(3));
+            EXPECT_EQ(app.ProgramLines()[3], L"Tamsin - na 3  stanowisk(o)");
+        }
+    }
+    // Cancelling leaves the line checked, without a count.
+    app.ClickCheckBox(2);
+    HWND dlg = app.WaitForDialog(L"Ilo\u015b\u0107 zamawianych licencji");
+    ASSERT_NE(dlg, nullptr);
+    PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    app.WaitGone(dlg);
+    EXPECT_EQ(app.ProgramLines()[2], L"Brixo");
+    EXPECT_TRUE(app.Checked(2));
+
+    // The summary: the letter is there, "Dalej" is off, "Akceptuję" shown.
+    app.Click(IDC_BTN_DALEJ);
+    ASSERT_TRUE(app.WaitForPage(IDC_TAB_3));
+    EXPECT_FALSE(app.Enabled(IDC_BTN_DALEJ));
+    EXPECT_TRUE(app.Visible(IDC_BTN_AKCEPT));
+    std::wstring letter = app.Text(IDC_MEM_TENDRA);
+    EXPECT_NE(letter.find(L"Jan Kowalski"), std::wstring::npos);
+    EXPECT_NE(letter.find(L"Tamsin - na 5  stanowisk(o)"), std::wstring::npos);
+    EXPECT_NE(letter.find(L"\u0141\u00f3d\u017a, "), std::wstring::npos);
+    app.Click(IDC_BTN_WSTECZ);
+    EXPECT_TRUE(app.WaitForPage(IDC_TAB_2));
+    EXPECT_TRUE(app.Enabled(IDC_BTN_DALEJ));
+    EXPECT_FALSE(app.Visible(IDC_BTN_AKCEPT));
+
+    // No keeps the window and stores nothing.
+    EXPECT_FALSE(app.Close(false));
+    app.Idle(300);
+    EXPECT_TRUE(app.Running());
+    EXPECT_FALSE(CustomerKeyExists());
+    EXPECT_FALSE(std::filesystem::exists(InfoTxt()));
+
+    // Yes stores the form and the list (with the counts, scrambled).
+    ASSERT_TRUE(app.Close(true));
+    EXPECT_EQ(CustomerValue(stored::kName), L"Jan Kowalski");
+    EXPECT_EQ(CustomerValue(stored::kCity), L"\u0141\u00f3d\u017a");
+    EXPECT_EQ(CustomerValue(stored::kDelivery), L"3");
+    EXPECT_EQ(CustomerValue(stored::kInvoice), L"0");
+    EXPECT_EQ(CustomerValue(stored::kProforma), L"1");
+    EXPECT_EQ(CustomerValue(stored::kOrganisation), L"");
+    std::string stored = ReadFile(InfoTxt());
+    EXPECT_EQ(Unscramble(stored),
+              "Orvel 2000 PRO\r\nOrvel aktualizacja (upgrade) do 2000 PRO\r\nBrixo\r\n"
+              "Tamsin - na 5  stanowisk(o)\r\nGlimmerbox");
+    EXPECT_NE(stored, Unscramble(stored));
+}
+
+TEST_F(TendraE2e, OrdersGoToBothServersAndThroughAProxy) {
+    StoreKowalski();
+    SetCustomerValue(stored::kDelivery, L"0x1");
+    SetCustomerValue(stored::kInvoice, L"zero");  // unreadable: the default
+    WriteFile(InfoTxt(), Scramble("Tamsin\r\nBrixo"));
+    TendraApp app(dir.Path().string(), server.http.BaseUrl());
+    ASSERT_NE(app.Main(), nullptr);
+    EXPECT_EQ(app.ProgramLines(), (std::vector<std::wstring>{L"Tamsin", L"Brixo"}));
+    EXPECT_EQ(app.Text(IDC_EDT_MIASTO), L"\u0141\u00f3d\u017a");
+    EXPECT_EQ(app.Text(IDC_LST_DOSTAWA), L"Internetem, zap\u0142ata za pobraniem (+6z\u0142)");
+    EXPECT_EQ(app.Text(IDC_EDT_RACHUNEK), L"rachunek uproszcz.");
+
+    app.Click(IDC_BTN_DALEJ);
+    ASSERT_TRUE(app.WaitForPage(IDC_TAB_2));
+    app.ClickCheckBox(0);
+    HWND dlg = app.WaitForDialog(L"Ilo\u015b\u0107 zamawianych licencji");
+    ASSERT_NE(dlg, nullptr);
+    SendDlgItemMessageW(dlg, IDC_LIC_COUNT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"12"));
+    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    app.WaitGone(dlg);
+    app.Click(IDC_BTN_DALEJ);
+    ASSERT_TRUE(app.WaitForPage(IDC_TAB_3));
+
+    const std::string body =
+        "CHK_Tam=Tamsin&Liczba_licencji_Tamsin=12&Imie_nazwisko=Jan+Kowalski&Ulica=Piotrkowska+1&Kod=90-001"
+        "&Miejscowosc=Lodz&e-mail=brak@brak&Zakup_na=rachunek+uproszcz."
+        "&dostawa=Internetem,+zaplata+za+pobraniem+(+6zl)&Uwagi=\r\n--\r\nKS+Obsluga+zamowien+v3.0+przez+serwer+";
+
+    // Not connected: a warning, no request.
+    app.Command(IDM_PMNU_INET1);
+    auto boxes = app.Boxes(2, AnswerNo);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, kQuestionConnected);
+    EXPECT_EQ(boxes[1].text, u8"Podłącz się do sieci i ponownie wciśnij przycisk \"AKCEPTUJĘ\"\r\nlub wybierz inna formę zamówienia!");
+    EXPECT_EQ(server.http.RequestCount(), 0u);
+
+    // Server 1 and server 2.
+    for (int tag : {1, 2}) {
+        app.Command(tag == 1 ? IDM_PMNU_INET1 : IDM_PPMNU_INET2);
+        boxes = app.Boxes(2, AnswerYes);
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[1].caption, u8"Podziękowanie!");
+        EXPECT_EQ(boxes[1].text, u8"Zamówienie zostało poprawnie wysłane! Dziękujemy!\r\nWkrótce prześlemy potwierdzenie złożonego zamówienia!");
+        ASSERT_EQ(server.http.RequestCount(), static_cast<size_t>(tag));
+        std::string request = server.http.Requests().back();
+        EXPECT_EQ(test::RequestLine(request), tag == 1 ? "POST /cgi-bin/cgiwrap/~kestrin/tendra.pl HTTP/1.0"
+                                                       : "POST /cgi-local/tendra.pl HTTP/1.0");
+        EXPECT_NE(request.find("\r\nContent-Type: application/x-www-form-urlencoded\r\n"), std::string::npos);
+        EXPECT_EQ(test::RequestBody(request), body + (tag == 1 ? "zamowienia.kestrin.pl" : "www.kestrin.pl"));
+        EXPECT_TRUE(app.Enabled(IDC_BTN_AKCEPT));
+    }
+
+    // A refusing server gives the error box.
+    server.Set(test::Reply(404, "Not Found", "nie ma"));
+    app.Command(IDM_PMNU_INET1);
+    boxes = app.Boxes(2, AnswerYes);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].caption, u8"Błąd!");
+    EXPECT_EQ(boxes[1].text.rfind(u8"Nie udało się wysłać zamówienia! Jeśli jesteś za firewall'em, określ ustawienia PROXY.\r\n", 0), 0u);
+    EXPECT_TRUE(app.Enabled(IDC_BTN_AKCEPT));
+    server.Set(test::Reply(200, "OK", "ok"));
+
+    // The proxy box without an address is unchecked; the post goes direct.
+    PostMessageW(app.Control(IDC_CHK_PROXY), BM_SETCHECK, BST_CHECKED, 0);
+    PostMessageW(app.Control(IDC_CHK_NOCACHE), BM_SETCHECK, BST_UNCHECKED, 0);
+    app.Command(IDM_PMNU_INET1);
+    boxes = app.Boxes(2, AnswerYes);
+    EXPECT_EQ(SendMessageW(app.Control(IDC_CHK_PROXY), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    std::string request = server.http.Requests().back();
+    EXPECT_EQ(test::RequestLine(request), "POST /cgi-bin/cgiwrap/~kestrin/tendra.pl HTTP/1.0");
+    EXPECT_EQ(request.find("Pragma: no-cache"), std::string::npos);
+
+    // With an address the request goes to the proxy with the absolute URL.
+    PostMessageW(app.Control(IDC_CHK_PROXY), BM_SETCHECK, BST_CHECKED, 0);
+    app.SetText(IDC_EDT_PROXY, L"127.0.0.1:" + std::to_wstring(server.http.Port()));
+    app.Command(IDM_PPMNU_INET2);
+    boxes = app.Boxes(2, AnswerYes);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].caption, u8"Podziękowanie!");
+    request = server.http.Requests().back();
+    EXPECT_EQ(test::RequestLine(request), "POST http://127.0.0.1/cgi-local/tendra.pl HTTP/1.0");
+
+    // Declining to print gives the warning; declining the shop does nothing.
+    app.Command(IDM_PMNU_DRUK);
+    boxes = app.Boxes(2, AnswerNo);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, u8"Wybrałeś opcję wydruku!Zamówienie zostanie teraz wydrukowane. Po wydrukowaniu należy przesłać je na adres wskazany na wydruku. Wydrukować teraz?");
+    EXPECT_EQ(boxes[1].caption, "Uwaga!");
+    EXPECT_EQ(boxes[1].text, u8"Zamówienie nie zostało wydrukowane!\r\nWybierz inna formę zakupu lub spróbuj ponownie wydrukować zamówienie!");
+    app.Command(IDM_PMNU_SKLEP);
+    boxes = app.Boxes(1, AnswerNo);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Pytanie");
+    app.Idle(300);
+    EXPECT_EQ(app.BoxCount(), 15u);  // nothing more came up
+
+    // Printing: Yes, then OK in the print dialog; the letter arrives at the
+    // printer under its document name; No to leaving keeps the program.
+    std::wstring printer;
+    std::string output;
+    ASSERT_TRUE(test::EnsureTestPrinter(&printer, &output));
+    test::ClearTestPrinterOutput();
+    app.Command(IDM_PMNU_DRUK);
+    boxes = app.Boxes(1, AnswerYes);
+    ASSERT_EQ(boxes.size(), 1u);
+    HWND print = app.WaitForDialog(L"Print");
+    ASSERT_NE(print, nullptr);
+    PostMessageW(print, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(print, IDOK)));
+    boxes = app.Boxes(1, AnswerNo, 30000);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Informacja!");
+    EXPECT_EQ(boxes[0].text, u8"Zamówienie zostało wydrukowane! Dziękujemy!\r\nCzy chcesz opuścić program do zamówień?");
+    const std::string ps = test::WaitForTestPrinterOutput(10000);
+    ASSERT_FALSE(ps.empty()) << "nothing arrived in " << output;
+    EXPECT_GE(test::PostScriptPageCount(ps), 1);
+    char title[256] = "";
+    WideCharToMultiByte(CP_ACP, 0, L"Zam\u00f3wienie programu(\u00f3w) Kestrin Software)", -1, title, sizeof title,
+                        nullptr, nullptr);
+    EXPECT_EQ(test::PostScriptTitle(ps), title);
+    app.Idle(300);
+    EXPECT_TRUE(app.Running());
+
+    ASSERT_TRUE(app.Close(true));
+    EXPECT_EQ(CustomerValue(stored::kDelivery), L"1");
+    EXPECT_EQ(CustomerValue(stored::kInvoice), L"0");
+    EXPECT_EQ(Unscramble(ReadFile(InfoTxt())), "Tamsin - na 12  stanowisk(o)\r\nBrixo");
+}
+
+TEST_F(TendraE2e, ProgramListAndPriceListDownloads) {
+    TendraApp app(dir.Path().string(), server.http.BaseUrl());
+    ASSERT_NE(app.Main(), nullptr);
+    app.Click(IDC_BTN_DALEJ);
+    ASSERT_TRUE(app.WaitForPage(IDC_TAB_2));
+
+    // A new list replaces the old one and is stored.
+    const std::string list = "Quella 2\r\nZa\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\nTamsin\r\n";
+    server.Set(test::Reply(200, "OK", list));
+    app.Click(IDC_BTN_LOAD_PRODUCTS);
+    auto boxes = app.Boxes(2, AnswerYes);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, kQuestionConnected);
+    EXPECT_EQ(boxes[1].text, u8"Aktualizacja listy produktów została przeprowadzona pomyślnie!");
+    EXPECT_EQ(boxes[1].caption, kInformacja);
+    EXPECT_EQ(test::RequestLine(server.http.Requests().back()), "GET /cennik/produkty.txt HTTP/1.0");
+    const std::vector<std::wstring> lines = {L"Quella 2", L"Za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144",
+                                             L"Tamsin"};
+    EXPECT_EQ(app.ProgramLines(), lines);
+    std::string stored = ReadFile(InfoTxt());
+    EXPECT_EQ(Unscramble(stored), "Quella 2\r\nZa\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\nTamsin");
+
+    // A failed download changes neither the list nor the file.
+    server.Set(test::Reply(404, "Not Found", "brak"));
+    app.Click(IDC_BTN_LOAD_PRODUCTS);
+    boxes = app.Boxes(2, AnswerYes);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, kDownloadError);
+    EXPECT_EQ(boxes[1].caption, u8"Błąd!");
+    EXPECT_EQ(app.ProgramLines(), lines);
+    EXPECT_EQ(ReadFile(InfoTxt()), stored);
+
+    // A document without a single line is no list either.
+    server.Set(test::Reply(200, "OK", "\r\n\r\n"));
+    app.Click(IDC_BTN_LOAD_PRODUCTS);
+    boxes = app.Boxes(2, AnswerYes);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, kDownloadError);
+    EXPECT_EQ(app.ProgramLines(), lines);
+    EXPECT_EQ(ReadFile(InfoTxt()), stored);
+
+    // Declined: a warning and no request.
+    size_t requests = server.http.RequestCount();
+    app.Click(IDC_BTN_CENNIK);
+    boxes = app.Boxes(2, AnswerNo);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, u8"Podłącz się do sieci i spróbuj ponownie obejrzeć aktualny cennik!");
+    EXPECT_EQ(server.http.RequestCount(), requests);
+
+    // The price list is shown in its dialog.
+    server.Set(test::Reply(200, "OK", "Tamsin      99 z\xB3\r\nBrixo      120 z\xB3"));
+    app.Click(IDC_BTN_CENNIK);
+    boxes = app.Boxes(1, AnswerYes);
+    HWND dlg = app.WaitForDialog(L"Aktualny cennik");
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(test::RequestLine(server.http.Requests().back()), "GET /cennik/cennik.txt HTTP/1.0");
+    wchar_t text[256] = L"";
+    GetDlgItemTextW(dlg, IDC_MEM_CENNIK, text, 256);
+    EXPECT_STREQ(text, L"Tamsin      99 z\u0142\r\nBrixo      120 z\u0142");
+    PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+    app.WaitGone(dlg);
+    EXPECT_FALSE(IsWindow(dlg));
+    EXPECT_EQ(app.ProgramLines(), lines);
+
+    ASSERT_TRUE(app.Close(true));
+}
+
+TEST_F(TendraE2e, StartsWithDamagedStoredData) {
+    SetCustomerDword(stored::kDelivery, 1);  // not a string: the default
+    SetCustomerValue(stored::kInvoice, L"0x1");
+    SetCustomerValue(stored::kProforma, L"\u017c\u00f3\u0142w");
+    SetCustomerValue(stored::kName, std::wstring(3000, L'x'));
+    std::mt19937 rng(11);
+    std::string junk;
+    for (int i = 0; i < 4096; ++i) junk.push_back(static_cast<char>(rng()));
+    WriteFile(InfoTxt(), junk);
+
+    TendraApp app(dir.Path().string(), server.http.BaseUrl());
+    ASSERT_NE(app.Main(), nullptr);
+    EXPECT_EQ(app.Text(IDC_LST_DOSTAWA),
+              L"na CD-ROM (+15 z\u0142), zap\u0142ata za pobraniem (+10z\u0142) = +25 z\u0142");
+    EXPECT_EQ(app.Text(IDC_EDT_RACHUNEK), L"bez rachunku");
+    EXPECT_EQ(app.Text(IDC_EDT_NAZWISKO).size(), 3000u);
+    EXPECT_FALSE(app.ProgramLines().empty());
+    app.Click(IDC_BTN_DALEJ);
+    EXPECT_TRUE(app.WaitForPage(IDC_TAB_2));
+    // Help without its file: a notice, not a crash.
+    app.Click(IDC_BTN_POMOC);
+    auto boxes = app.Boxes(1, AnswerYes);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("verad.hlp"), std::string::npos);
+    EXPECT_TRUE(app.Running());
+    ASSERT_TRUE(app.Close(true));
+    EXPECT_EQ(CustomerValue(stored::kDelivery), L"3");
+    EXPECT_EQ(CustomerValue(stored::kInvoice), L"1");
+}
+
+}  // namespace
+}  // namespace tendra::e2e
