@@ -16,8 +16,10 @@ Standard library only; the output is the same byte for byte on every run.
 
 import math
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'scripts'))
+import imagefiles  # noqa: E402
 
 # ---------------------------------------------------------------------------
 # Icon: shapes rendered with 8 x 8 supersampling, painted back to front.
@@ -128,36 +130,8 @@ def camera_layers(small):
     return layers
 
 
-def icon_image(size):
-    """One icon image: BITMAPINFOHEADER (height doubled), BGRA rows bottom-up,
-    AND mask rows bottom-up (bit set = transparent), each padded to 4 bytes."""
-    rows = _render(size, camera_layers(size < 24))
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    xor = bytearray()
-    for row in reversed(rows):
-        for r, g, b, a in row:
-            xor += bytes((b, g, r, a))
-    mask_stride = ((size + 31) // 32) * 4
-    mask = bytearray()
-    for row in reversed(rows):
-        line = bytearray(mask_stride)
-        for x, (_, _, _, a) in enumerate(row):
-            if a < 128:
-                line[x // 8] |= 0x80 >> (x % 8)
-        mask += line
-    return header + bytes(xor) + bytes(mask)
-
-
 def make_ico(sizes=(32, 16)):
-    images = [icon_image(s) for s in sizes]
-    out = bytearray(struct.pack('<HHH', 0, 1, len(images)))
-    offset = 6 + 16 * len(images)
-    for s, data in zip(sizes, images):
-        out += struct.pack('<BBBBHHII', s % 256, s % 256, 0, 0, 1, 32, len(data), offset)
-        offset += len(data)
-    for data in images:
-        out += data
-    return bytes(out)
+    return imagefiles.ico_file([_render(s, camera_layers(s < 24)) for s in sizes])
 
 
 # ---------------------------------------------------------------------------
@@ -469,27 +443,8 @@ def make_toolbar_bmp():
             for ch in line:
                 if ch not in COLOURS:
                     raise ValueError('tool bar cell %d uses unknown colour %r' % (i, ch))
-    width, height = CELL_W * len(cells), CELL_H
-    stride = (width * 3 + 3) // 4 * 4
-    pixels = bytearray()
-    for y in reversed(range(height)):  # bottom-up
-        line = bytearray()
-        for cell in cells:
-            for ch in cell[y]:
-                r, g, b = COLOURS[ch]
-                line += bytes((b, g, r))
-        line += bytes(stride - len(line))
-        pixels += line
-    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(pixels), 3780, 3780, 0, 0)
-    file_header = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
-    return file_header + info + bytes(pixels)
-
-
-def _write(path, data):
-    tmp = path + '.tmp'
-    with open(tmp, 'wb') as f:
-        f.write(data)
-    os.replace(tmp, path)
+    rows = [[COLOURS[ch] for cell in cells for ch in cell[y]] for y in range(CELL_H)]
+    return imagefiles.bmp24(rows, dpm=3780)
 
 
 def main(argv):
@@ -498,8 +453,8 @@ def main(argv):
         return 2
     out = argv[1]
     os.makedirs(out, exist_ok=True)
-    _write(os.path.join(out, 'GmbxRes.ico'), make_ico())
-    _write(os.path.join(out, 'toolbar.bmp'), make_toolbar_bmp())
+    imagefiles.write_file(os.path.join(out, 'GmbxRes.ico'), make_ico())
+    imagefiles.write_file(os.path.join(out, 'toolbar.bmp'), make_toolbar_bmp())
     return 0
 
 

@@ -15,8 +15,10 @@ Standard library only; the output is the same byte for byte on every run.
 """
 
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts'))
+import imagefiles  # noqa: E402
 
 GREY = (192, 192, 192)
 COLOURS = {
@@ -69,19 +71,7 @@ POMOC = [
 
 
 def bmp24(rows):
-    h, w = len(rows), len(rows[0])
-    stride = (w * 3 + 3) & ~3
-    pixels = bytearray()
-    for row in reversed(rows):
-        line = bytearray()
-        for ch in row:
-            r, g, b = COLOURS[ch]
-            line += bytes((b, g, r))
-        line += bytes(stride - len(line))
-        pixels += line
-    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    head = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
-    return head + info + bytes(pixels)
+    return imagefiles.bmp24([[COLOURS[ch] for ch in row] for row in rows])
 
 
 # Icon: shapes in a 32 x 32 design, 4 x 4 supersampled, painted in order.
@@ -149,34 +139,8 @@ def render(size):
     return rows
 
 
-def icon_image(size):
-    rows = render(size)
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    xor = bytearray()
-    for row in reversed(rows):
-        for r, g, b, a in row:
-            xor += bytes((b, g, r, a))
-    mask_stride = ((size + 31) // 32) * 4
-    mask = bytearray()
-    for row in reversed(rows):
-        line = bytearray(mask_stride)
-        for x, (_, _, _, a) in enumerate(row):
-            if a < 128:
-                line[x // 8] |= 0x80 >> (x % 8)
-        mask += line
-    return header + bytes(xor) + bytes(mask)
-
-
 def make_ico(sizes=(32, 16)):
-    images = [icon_image(s) for s in sizes]
-    out = bytearray(struct.pack('<HHH', 0, 1, len(images)))
-    offset = 6 + 16 * len(images)
-    for s, data in zip(sizes, images):
-        out += struct.pack('<BBBBHHII', s, s, 0, 0, 1, 32, len(data), offset)
-        offset += len(data)
-    for data in images:
-        out += data
-    return bytes(out)
+    return imagefiles.ico_file([render(s) for s in sizes])
 
 
 def main():
@@ -185,8 +149,7 @@ def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     for name, data in (('tendra.ico', make_ico()), ('ok.bmp', bmp24(OK)), ('pomoc.bmp', bmp24(POMOC))):
-        with open(os.path.join(out, name), 'wb') as f:
-            f.write(data)
+        imagefiles.write_file(os.path.join(out, name), data)
 
 
 if __name__ == '__main__':
