@@ -33,10 +33,6 @@ namespace gmbx {
 namespace {
 
 // Optional system-message hook library used around window picks.
-using InstallHookFn = void(WINAPI*)(HMODULE);
-using ReleaseHookFn = void(WINAPI*)();
-InstallHookFn g_installSysMsgHook = nullptr;
-ReleaseHookFn g_releaseSysMsgHook = nullptr;
 HMODULE g_oldHook = nullptr;
 
 class Actions : public CmdLineActions {
@@ -142,15 +138,15 @@ bool SnapFromCommandLine(const char* arg) {
     int x = sp.x, y = sp.y, w = sp.w, h = sp.h;
     switch (sp.kind) {
     case SnapKind::Window:
-        NotAvailable("Picking a window (-snap:window)");
-        return false;
     case SnapKind::Region:
-        NotAvailable("Dragging out a region (-snap:region)");
-        return false;
     case SnapKind::AWin:
     case SnapKind::ACli: {
+        int mode = sp.kind == SnapKind::Window   ? kModeWindow
+                   : sp.kind == SnapKind::Region ? kModeRegion
+                   : sp.kind == SnapKind::AWin   ? kModeActiveWindow
+                                                 : kModeActiveClient;
         RECT r;
-        if (!ActiveWindowRect(sp.kind == SnapKind::AWin ? kModeActiveWindow : kModeActiveClient, &r)) return false;
+        if (!CommandLineSelection(mode, &r)) return false;
         x = r.left;
         y = r.top;
         w = r.right - r.left;
@@ -163,6 +159,7 @@ bool SnapFromCommandLine(const char* arg) {
     RefreshDisplayColours();
     ClearCurrentImage(false);
     Pixmap* pm = Grab(x, y, w, h);
+    EndCommandLineSelection();
     if (pm) SetCurrentPixmap(pm);
     if (!HaveImage()) return false;
     ShowCurrentImage();
@@ -172,8 +169,8 @@ bool SnapFromCommandLine(const char* arg) {
 void LoadOldHook() {
     g_oldHook = LoadLibraryA("OldHook2.dll");
     if (!g_oldHook) return;
-    g_installSysMsgHook = reinterpret_cast<InstallHookFn>(GetProcAddress(g_oldHook, "InstallSysMsgHook"));
-    g_releaseSysMsgHook = reinterpret_cast<ReleaseHookFn>(GetProcAddress(g_oldHook, "ReleaseSysMsgHook"));
+    SetSysMsgHook(reinterpret_cast<SysMsgHookInstall>(GetProcAddress(g_oldHook, "InstallSysMsgHook")),
+                  reinterpret_cast<SysMsgHookRelease>(GetProcAddress(g_oldHook, "ReleaseSysMsgHook")), g_oldHook);
 }
 
 int RunCommandLine(int argc, char** argv) {
@@ -262,6 +259,7 @@ int RunCommandLine(int argc, char** argv) {
     RunMessageLoop();
     WriteBackSettingsFile();
     FreeCursorScheme();
+    SetSysMsgHook(nullptr, nullptr, nullptr);
     if (g_oldHook) FreeLibrary(g_oldHook);
     return 0;
 }

@@ -6,13 +6,20 @@
 #include "capture/hotkeys.h"
 #include "capture/settings.h"
 #include "capture/win/cursorscheme.h"
+#include "capture/regionselect.h"
 #include "capture/win/mainframe.h"
+#include "capture/win/selection.h"
+#include "capture/win/windowpick.h"
 #include "capture/win/transparentpick.h"
 #include "imageio/capturepalette.h"
 #include "imageio/win/current.h"
 #include "imageio/win/palette.h"
 #include "klib/object.h"
+#include "klib/win/dragwindow.h"
 #include "klib/win/frame.h"
+#include "klib/win/message.h"
+#include "klib/win/window.h"
+#include "res/resource.h"
 
 namespace gmbx {
 
@@ -21,6 +28,11 @@ bool g_timedCaptureRunning = false;
 namespace {
 
 bool g_dispatching = false;
+
+// The optional system-message hook around window picks.
+SysMsgHookInstall g_installSysMsgHook = nullptr;
+SysMsgHookRelease g_releaseSysMsgHook = nullptr;
+HMODULE g_sysMsgHookModule = nullptr;
 
 RECT ScreenRect() {
     RECT r;
@@ -125,28 +137,136 @@ void RunMode(Capture capture) {
     AfterCapture(pm);
 }
 
-// Modes 3 and 4 (active window, active client area), and the hiding and
-// returning of the main window around them.
-Pixmap* CaptureWithSelection(int mode, bool hide) {
+// The rectangle of a selection (modes 1 to 4), steps shared by the
+// interactive captures and the command line. Modes 1 and 2 leave the
+// overlay up (the grab copies what it shows, which is the screen as it was);
+// the caller destroys it. False when the selection was cancelled or the
+// overlay could not be made (*noOverlay then).
+bool SelectRect(int mode, RECT* out, bool* noOverlay) {
+    *noOverlay = false;
+    RECT r;
+    if (mode == kModeActiveWindow || mode == kModeActiveClient) {
+        if (!ActiveWindowRect(mode, &r)) return false;
+        *out = r;
+        return true;
+    }
+    HWND overlay = CreateSelectionOverlay();
+    if (!overlay) {
+        *noOverlay = true;
+        return false;
+    }
+    klib::k_object* obj = SelectionOverlayObject();
+    if (mode == kModeRegion) {
+        klib::SetWindowCursor(overlay, LoadCursor(nullptr, IDC_CROSS));
+        SetCursor(LoadCursor(nullptr, IDC_CROSS));
+        POINT a, b;
+        if (!SelectionAccepted(SelectFirstCorner(overlay, &a))) return false;
+        if (!SelectionAccepted(SelectSecondCorner(overlay, &a, &b))) return false;
+        SelRect sel = SelectedRect({a.x, a.y}, {b.x, b.y});
+        POINT corners[2] = {{sel.left, sel.top}, {sel.right, sel.bottom}};
+        MapWindowPoints(overlay, nullptr, corners, 2);
+        r = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+    } else {
+        StartWindowPick(overlay, obj);
+        if (g_installSysMsgHook) g_installSysMsgHook(g_sysMsgHookModule);
+        POINT p;
+        HWND under = nullptr;
+        int result = PickWait(overlay, &p, &under);
+        if (SelectionAccepted(result)) Sleep(200);
+        if (g_releaseSysMsgHook) g_releaseSysMsgHook();
+        bool any = EndWindowPick(obj, &r);
+        klib::FlushDragWindow();
+        if (!SelectionAccepted(result) || !any) {
+            ClearPickScrollTarget();
+            return false;
+        }
+        ClipToScreen(&r);
+        if (r.right <= r.left || r.bottom <= r.top) return false;
+    }
+    *out = r;
+    return true;
+}
+
+// Brings a scroll target's window forward before its first page is grabbed.
+void BringScrollTargetForward(HWND target) {
+    DestroySelectionOverlay();
+    HWND top = GetAncestor(target, GA_ROOT);
+    if (!top) top = target;
+    SetForegroundWindow(top);
+    UpdateWindow(top);
+    UpdateWindow(target);
+    Sleep(500);
+}
+
+// Capture with selection (modes 1 to 4), with or without hiding the main
+// window first. *cancelled when the user cancelled the selection.
+Pixmap* CaptureWithSelection(int mode, bool hide, bool* cancelled) {
+    *cancelled = false;
     // A scheme changed while the program runs is used from the next capture.
     if (g_settings.includeCursor) LoadCursorScheme();
     HWND frame = MainFrame();
     HWND foregroundBefore = GetForegroundWindow();
     int allowed = g_hotkeys.capturesAllowed;
     g_hotkeys.capturesAllowed = 0;
+    ClearPickScrollTarget();
     RefreshDisplayColours();
     bool wasMinimised = frame && IsIconic(frame);
     if (hide && !wasMinimised) HideMainWindow(false);
 
     Pixmap* pm = nullptr;
     RECT r;
-    if (ActiveWindowRect(mode, &r))
+    bool noOverlay = false;
+    if (SelectRect(mode, &r, &noOverlay)) {
+        // The previous image goes only once there is a new one to take its place.
+        ClearView(false);
+        HWND target = mode == kModeWindow ? PickScrollTarget() : nullptr;
+        if (target) BringScrollTargetForward(target);
+        int qCrop = g_settings.qCrop, qScale = g_settings.qScale, cursor = g_settings.includeCursor;
+        if (target) g_settings.qCrop = g_settings.qScale = 0;
+        // Region captures never show the cursor.
+        if (mode == kModeRegion) g_settings.includeCursor = 0;
         pm = Grab(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        g_settings.qCrop = qCrop;
+        g_settings.qScale = qScale;
+        g_settings.includeCursor = cursor;
+        // The scroll target would now be captured page by page; this version
+        // keeps the first page.
+    } else if (noOverlay) {
+        if (frame && !g_run.hidden) {
+            ShowWindow(frame, SW_RESTORE);
+            ShowWindow(frame, SW_SHOW);
+        }
+        klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_NO_OVERLAY);
+        *cancelled = true;
+    } else {
+        *cancelled = true;
+    }
 
+    if (HWND overlay = SelectionOverlay()) klib::SetWindowCursor(overlay, LoadCursor(nullptr, IDC_ARROW));
+    DestroySelectionOverlay();
     if (foregroundBefore && IsWindow(foregroundBefore) && (!g_settings.autoRestore || g_run.hidden))
         SetForegroundWindow(foregroundBefore);
+    ClearPickScrollTarget();
+    if (*cancelled && wasMinimised && !g_run.hidden && !g_run.timedInterval && frame)
+        ShowWindow(frame, SW_SHOWMINNOACTIVE);
     g_hotkeys.capturesAllowed = allowed;
     return pm;
+}
+
+// A mode with selection: the current image stays when the user cancels.
+void RunSelectionMode(int mode, bool hide) {
+    CaptureInProgressScope capturing;
+    if (mode == kModeActiveWindow || mode == kModeActiveClient) ClearView(false);
+    bool cancelled = false;
+    Pixmap* pm = CaptureWithSelection(mode, hide, &cancelled);
+    if (cancelled) {
+        // A main window that was minimised stays so.
+        HWND frame = MainFrame();
+        if (!(frame && IsIconic(frame))) RestoreMainWindow();
+        ShowCurrentImage();
+        return;
+    }
+    AfterCapture(pm);
 }
 
 }  // namespace
@@ -262,20 +382,38 @@ void CaptureRepeat() {
     });
 }
 
-void CaptureActiveWindow(bool hide) {
-    RunMode([hide] { return CaptureWithSelection(kModeActiveWindow, hide); });
+void CaptureActiveWindow(bool hide) { RunSelectionMode(kModeActiveWindow, hide); }
+void CaptureActiveClient() { RunSelectionMode(kModeActiveClient, true); }
+void CaptureWindow() { RunSelectionMode(kModeWindow, true); }
+void CaptureRegion() { RunSelectionMode(kModeRegion, true); }
+
+bool CommandLineSelection(int mode, RECT* out) {
+    int allowed = g_hotkeys.capturesAllowed;
+    g_hotkeys.capturesAllowed = 0;
+    bool noOverlay = false;
+    bool ok = SelectRect(mode, out, &noOverlay);
+    ClearPickScrollTarget();
+    g_hotkeys.capturesAllowed = allowed;
+    if (noOverlay) klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_NO_OVERLAY);
+    if (!ok) DestroySelectionOverlay();
+    return ok;
 }
 
-void CaptureActiveClient() {
-    RunMode([] { return CaptureWithSelection(kModeActiveClient, true); });
-}
+void EndCommandLineSelection() { DestroySelectionOverlay(); }
 
-void CaptureWindow() { NotAvailable("Window capture"); }
-void CaptureRegion() { NotAvailable("Region capture"); }
+void SetSysMsgHook(SysMsgHookInstall install, SysMsgHookRelease release, HMODULE module) {
+    g_installSysMsgHook = install;
+    g_releaseSysMsgHook = release;
+    g_sysMsgHookModule = module;
+}
 
 void DispatchCapture(UINT id) {
     int mode = static_cast<int>(id);
-    if (mode == kHotkeyEscape || mode == kHotkeySpace) return;  // only meaningful during a selection
+    if (mode == kHotkeyEscape || mode == kHotkeySpace) {
+        // They end the wait of a running selection, whatever else is blocked.
+        SelectionHotkey(id);
+        return;
+    }
     if (g_dispatching || !g_hotkeys.capturesAllowed || klib::InsideDispatch()) return;
     g_dispatching = true;
     if (g_timedCaptureRunning) {

@@ -45,6 +45,19 @@ Pixmap* Grab(int x, int y, int width, int height);
 // screen. False when there is nothing to capture.
 bool ActiveWindowRect(int mode, RECT* out);
 
+// The selection of a command-line capture (modes 1 to 4), without hiding,
+// scrolling or saving: the rectangle in screen coordinates, or false when
+// the user cancelled. After a true result the overlay of modes 1 and 2 is
+// still up; EndCommandLineSelection takes it down after the grab.
+bool CommandLineSelection(int mode, RECT* out);
+void EndCommandLineSelection();
+
+// The optional system-message hook library's entries, called around window
+// picks (null: none).
+typedef void(WINAPI* SysMsgHookInstall)(HMODULE);
+typedef void(WINAPI* SysMsgHookRelease)();
+void SetSysMsgHook(SysMsgHookInstall install, SysMsgHookRelease release, HMODULE module);
+
 // Post-capture step: shows the main window and the image, then the
 // automatic actions.
 void AfterCapture(Pixmap* pixmap);

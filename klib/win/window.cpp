@@ -27,6 +27,7 @@ struct WindowRecord {
 
 std::unordered_map<HWND, WindowRecord> g_windows;
 std::vector<std::string> g_classes;  // classes registered here
+std::vector<WNDPROC> g_procedures;   // procedures derived from the library's
 k_object* g_focus = nullptr;
 FrameReadyHandler g_frameReady = nullptr;
 
@@ -357,7 +358,7 @@ LRESULT CALLBACK LibraryWindowProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp) 
 bool RegisterLibraryWindowClass(const char* className, HICON icon) {
     HINSTANCE inst = Instance();
     WNDCLASSA existing = {};
-    if (GetClassInfoA(inst, className, &existing)) return existing.lpfnWndProc == LibraryWindowProcedure;
+    if (GetClassInfoA(inst, className, &existing)) return IsLibraryProcedure(existing.lpfnWndProc);
     WNDCLASSA wc = {};
     wc.style = CS_DBLCLKS | CS_OWNDC | CS_BYTEALIGNWINDOW;
     wc.lpfnWndProc = LibraryWindowProcedure;
@@ -370,6 +371,15 @@ bool RegisterLibraryWindowClass(const char* className, HICON icon) {
     if (!RegisterClassA(&wc)) return false;
     g_classes.push_back(className);
     return true;
+}
+
+void AddLibraryProcedure(WNDPROC procedure) {
+    if (!IsLibraryProcedure(procedure)) g_procedures.push_back(procedure);
+}
+
+bool IsLibraryProcedure(WNDPROC procedure) {
+    return procedure == LibraryWindowProcedure ||
+           std::find(g_procedures.begin(), g_procedures.end(), procedure) != g_procedures.end();
 }
 
 void UnregisterLibraryWindowClasses() {

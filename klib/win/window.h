@@ -54,6 +54,11 @@ LRESULT CALLBACK LibraryWindowProcedure(HWND window, UINT message, WPARAM wParam
 // ours, also when it was registered before; false when the name belongs to
 // another procedure or registration fails.
 bool RegisterLibraryWindowClass(const char* className, HICON icon = nullptr);
+// Window procedures of library classes that hand every message they do not
+// answer themselves on to LibraryWindowProcedure: classes registered with
+// them count as library classes too.
+void AddLibraryProcedure(WNDPROC procedure);
+bool IsLibraryProcedure(WNDPROC procedure);
 // Unregisters every class RegisterLibraryWindowClass registered.
 void UnregisterLibraryWindowClasses();
 

@@ -1,0 +1,208 @@
+// End-to-end: -snap:region and -snap:window with the real gmbx.exe, the
+// user's pointer and keys played with SendInput.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+#include "imageio/dib.h"
+#include "tests/e2e/gmbx_runner.h"
+#include "tests/testutil/tempdir.h"
+
+namespace gmbx::e2e {
+namespace {
+
+using testutil::TempDir;
+
+constexpr COLORREF kBackdrop = RGB(70, 120, 220);
+constexpr COLORREF kClient = RGB(230, 200, 20);
+
+LRESULT CALLBACK SolidProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(w, &ps);
+        HBRUSH b = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(w, GWLP_USERDATA)));
+        FillRect(dc, &ps.rcPaint, b);
+        DeleteObject(b);
+        EndPaint(w, &ps);
+        return 0;
+    }
+    if (msg == WM_ERASEBKGND) return 1;
+    return DefWindowProcA(w, msg, wp, lp);
+}
+
+HWND Solid(DWORD style, int x, int y, int w, int h, COLORREF colour, HWND parent) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = SolidProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = "GmbxE2eSolid";
+    RegisterClassA(&wc);
+    HWND hwnd = CreateWindowExA(parent ? 0 : WS_EX_TOOLWINDOW, "GmbxE2eSolid", "Test window", style, x, y, w, h,
+                                parent, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
+    ShowWindow(hwnd, SW_SHOWNA);
+    UpdateWindow(hwnd);
+    return hwnd;
+}
+
+// A backdrop in one colour (not quite full-screen) with a captioned window
+// inside it, as the user's desktop.
+class Desktop {
+public:
+    Desktop() {
+        int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        backdrop_ = Solid(WS_POPUP, 0, 0, w, h - 1, kBackdrop, nullptr);
+        window_ = Solid(WS_CHILD | WS_CAPTION | WS_SYSMENU, 500, 300, 300, 200, kClient, backdrop_);
+        PumpFor(300);
+    }
+    ~Desktop() { DestroyWindow(backdrop_); }
+    HWND Window() const { return window_; }
+
+private:
+    HWND backdrop_ = nullptr, window_ = nullptr;
+};
+
+void MoveTo(int x, int y) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (x * 65536 + w - 1) / w;
+    in.mi.dy = (y * 65536 + h - 1) / h;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+    PumpFor(120);
+    POINT p;
+    GetCursorPos(&p);
+    if (p.x != x || p.y != y) {
+        SetCursorPos(x, y);
+        PumpFor(120);
+    }
+}
+
+void Click() {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof in[0]);
+    PumpFor(150);
+}
+
+void Key(WORD vk) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof in[0]);
+    PumpFor(150);
+}
+
+COLORREF DibPixel(const Dib& dib, int x, int y) {
+    const uint8_t* p = dib.bits + size_t(dib.Height() - 1 - y) * dib.stride + x * 3;
+    return RGB(p[2], p[1], p[0]);
+}
+
+std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
+TEST(SnapSelection, RegionDraggedWithTheMouseIsSaved) {
+    Desktop desktop;
+    TempDir dir;
+    std::string out = dir.File("region.bmp");
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "-snap:region -save " + Quote(out));
+    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    MoveTo(100, 120);
+    Click();
+    MoveTo(160, 170);
+    MoveTo(229, 199);
+    Click();
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(r.boxes.empty());
+    Dib dib;
+    ASSERT_TRUE(dib.LoadBMP(out.c_str()));
+    EXPECT_EQ(dib.Width(), 130);
+    EXPECT_EQ(dib.Height(), 80);
+    // The screen as it was: no band, label or help panel in it.
+    int wrong = 0;
+    for (int y = 0; y < dib.Height(); ++y)
+        for (int x = 0; x < dib.Width(); ++x)
+            if (DibPixel(dib, x, y) != kBackdrop) ++wrong;
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(SnapSelection, CancelledRegionExitsOneAndWritesNothing) {
+    TempDir dir;
+    std::string out = dir.File("cancelled.bmp");
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "-snap:region -save " + Quote(out));
+    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    MoveTo(300, 300);
+    Click();
+    MoveTo(340, 330);
+    Key(VK_ESCAPE);
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_TRUE(r.boxes.empty());
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(SnapSelection, PickedWindowGivesItsClientArea) {
+    Desktop desktop;
+    RECT client;
+    GetClientRect(desktop.Window(), &client);
+    MapWindowPoints(desktop.Window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    TempDir dir;
+    std::string out = dir.File("window.bmp");
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "-snap:window -save " + Quote(out));
+    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    MoveTo(client.left + 40, client.top + 30);
+    Click();
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+    Dib dib;
+    ASSERT_TRUE(dib.LoadBMP(out.c_str()));
+    EXPECT_EQ(dib.Width(), client.right - client.left);
+    EXPECT_EQ(dib.Height(), client.bottom - client.top);
+    // The blinking outline is gone from the picture.
+    EXPECT_EQ(DibPixel(dib, 2, 2), kClient);
+    EXPECT_EQ(DibPixel(dib, dib.Width() / 2, dib.Height() / 2), kClient);
+}
+
+void PressCtrlShift(WORD vk) {
+    INPUT in[6] = {};
+    WORD keys[3] = {VK_CONTROL, VK_SHIFT, vk};
+    for (int i = 0; i < 3; ++i) {
+        in[i].type = in[5 - i].type = INPUT_KEYBOARD;
+        in[i].ki.wVk = in[5 - i].ki.wVk = keys[i];
+        in[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(6, in, sizeof(INPUT));
+}
+
+TEST(SnapSelection, RegionHotkeyInTheRunningProgram) {
+    Desktop desktop;
+    TempDir dir;
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    PumpFor(300);
+    PressCtrlShift('R');
+    // The main window goes, the overlay comes.
+    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    MoveTo(200, 150);
+    Click();
+    MoveTo(299, 199);
+    Click();
+    bool titled = false;
+    for (DWORD end = GetTickCount() + 15000; !titled && static_cast<int>(end - GetTickCount()) > 0; PumpFor(100))
+        titled = WindowText(frame).find("100 50)") != std::string::npos;
+    EXPECT_TRUE(titled) << WindowText(frame);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(r.boxes.empty()) << (r.boxes.empty() ? "" : r.boxes[0].text);
+}
+
+}  // namespace
+}  // namespace gmbx::e2e
