@@ -75,6 +75,13 @@ gmbx_start_wineserver() {
   "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# Windows that no window manager handles. The virtual display has no window
+# manager, and Wine waits for one (about 2 s) whenever a managed window is
+# activated, hidden or destroyed; unmanaged windows draw their own frames.
+gmbx_unmanaged_windows() {
+  "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+}
+
 # Cross-built dependencies for the given triplet; prints their folder.
 gmbx_deps_dir() { "$GMBX_ROOT/scripts/deps.sh" "$1"; }
 

@@ -15,7 +15,15 @@ if ! gmbx_build_windows "$GMBX_TRIPLET" "$GMBX_WIN_BUILD" $targets >"$log" 2>&1;
   gmbx_log "build failed (full log: $log)"
   exit 1
 fi
+callers_display=${DISPLAY:-}
 gmbx_ensure_display
 gmbx_ensure_prefix
 gmbx_start_wineserver
+# On our own virtual display there is no window manager to wait for; on the
+# caller's desktop the windows are the window manager's again.
+if [ -z "$callers_display" ]; then
+  gmbx_unmanaged_windows
+else
+  "$WINELOADER" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f </dev/null >/dev/null 2>&1 || true
+fi
 exec "$WINELOADER" "$GMBX_WIN_BUILD/$program" "$@"

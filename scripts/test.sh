@@ -29,6 +29,7 @@ fi
 gmbx_ensure_display
 gmbx_ensure_prefix
 gmbx_start_wineserver
+gmbx_unmanaged_windows
 
 # One CTest run over both builds, so that its summary is the last line.
 printf 'subdirs(%s)\n' "$subdirs" >build/CTestTestfile.cmake
