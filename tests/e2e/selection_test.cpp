@@ -204,5 +204,41 @@ TEST(SnapSelection, RegionHotkeyInTheRunningProgram) {
     EXPECT_TRUE(r.boxes.empty()) << (r.boxes.empty() ? "" : r.boxes[0].text);
 }
 
+// The window hotkey in the running program: the optional hook library that
+// lies beside the program is called around the pick, with its own handle.
+TEST(SnapSelection, WindowHotkeyPicksWithTheHookLibraryAround) {
+    Desktop desktop;
+    RECT client;
+    GetClientRect(desktop.Window(), &client);
+    MapWindowPoints(desktop.Window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    TempDir dir;
+    for (const char* file : {"gmbx.exe", "GmbxRes.dll", "Dibkit.dll"})
+        ASSERT_TRUE(CopyFileA((BuildDir() + "\\" + file).c_str(), dir.File(file).c_str(), FALSE)) << file;
+    ASSERT_TRUE(CopyFileA((BuildDir() + "\\doubles\\OldHook2.dll").c_str(), dir.File("OldHook2.dll").c_str(), FALSE));
+    const std::string log = dir.File("hook.log");
+    SetEnvironmentVariableA("GMBX_OLDHOOK_LOG", log.c_str());
+    GmbxProcess p(dir.File("gmbx.exe"), "", dir.Path().string());
+    SetEnvironmentVariableA("GMBX_OLDHOOK_LOG", nullptr);
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    PumpFor(300);
+    PressCtrlShift('W');
+    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    MoveTo(client.left + 40, client.top + 30);
+    Click();
+    const std::string size =
+        std::to_string(client.right - client.left) + " " + std::to_string(client.bottom - client.top) + ")";
+    bool titled = false;
+    for (DWORD end = GetTickCount() + 15000; !titled && static_cast<int>(end - GetTickCount()) > 0; PumpFor(100))
+        titled = WindowText(frame).find(size) != std::string::npos;
+    EXPECT_TRUE(titled) << WindowText(frame) << " (expected " << size << ")";
+    std::vector<uint8_t> calls = testutil::ReadFileBytes(log);
+    EXPECT_EQ(std::string(calls.begin(), calls.end()), "install self\nrelease\n");
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(r.boxes.empty()) << (r.boxes.empty() ? "" : r.boxes[0].text);
+}
+
 }  // namespace
 }  // namespace gmbx::e2e
