@@ -56,20 +56,8 @@ LRESULT CALLBACK DragWindowProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool RegisterDragClass() {
-    AddLibraryProcedure(DragWindowProcedure);
-    HINSTANCE inst = Instance();
-    WNDCLASSA existing = {};
-    // Registered before, by us or as a plain library class (whose windows
-    // are then given the drag procedure one by one).
-    if (GetClassInfoA(inst, kDragWindowClass, &existing)) return IsLibraryProcedure(existing.lpfnWndProc);
-    WNDCLASSA wc = {};
-    wc.style = CS_DBLCLKS | CS_OWNDC | CS_BYTEALIGNWINDOW;
-    wc.lpfnWndProc = DragWindowProcedure;
-    wc.cbWndExtra = DLGWINDOWEXTRA > 38 ? DLGWINDOWEXTRA : 38;
-    wc.hInstance = inst;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kDragWindowClass;
-    return RegisterClassA(&wc) != 0;
+    // No background: the window paints the screen picture itself.
+    return RegisterLibraryWindowClass(kDragWindowClass, nullptr, DragWindowProcedure, false);
 }
 
 }  // namespace

@@ -355,18 +355,19 @@ LRESULT CALLBACK LibraryWindowProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp) 
     return DefaultProcedure(w, msg, wp, lp);
 }
 
-bool RegisterLibraryWindowClass(const char* className, HICON icon) {
+bool RegisterLibraryWindowClass(const char* className, HICON icon, WNDPROC procedure, bool background) {
+    AddLibraryProcedure(procedure);
     HINSTANCE inst = Instance();
     WNDCLASSA existing = {};
     if (GetClassInfoA(inst, className, &existing)) return IsLibraryProcedure(existing.lpfnWndProc);
     WNDCLASSA wc = {};
     wc.style = CS_DBLCLKS | CS_OWNDC | CS_BYTEALIGNWINDOW;
-    wc.lpfnWndProc = LibraryWindowProcedure;
+    wc.lpfnWndProc = procedure;
     wc.cbWndExtra = DLGWINDOWEXTRA > 38 ? DLGWINDOWEXTRA : 38;
     wc.hInstance = inst;
     wc.hIcon = icon;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    if (background) wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = className;
     if (!RegisterClassA(&wc)) return false;
     g_classes.push_back(className);

@@ -53,7 +53,10 @@ LRESULT CALLBACK LibraryWindowProcedure(HWND window, UINT message, WPARAM wParam
 // room for the dialog procedure's window data). True when the class is
 // ours, also when it was registered before; false when the name belongs to
 // another procedure or registration fails.
-bool RegisterLibraryWindowClass(const char* className, HICON icon = nullptr);
+// procedure: LibraryWindowProcedure or one that passes on to it (it is added
+// to the library's procedures); background: paint the window colour.
+bool RegisterLibraryWindowClass(const char* className, HICON icon = nullptr,
+                                WNDPROC procedure = LibraryWindowProcedure, bool background = true);
 // Window procedures of library classes that hand every message they do not
 // answer themselves on to LibraryWindowProcedure: classes registered with
 // them count as library classes too.

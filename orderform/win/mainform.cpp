@@ -14,6 +14,7 @@
 #include "orderform/win/letterprint.h"
 #include "orderform/win/letterview.h"
 #include "orderform/win/msgboxes.h"
+#include "orderform/win/wintext.h"
 #include "orderform/win/storage.h"
 
 namespace tendra {
@@ -66,14 +67,6 @@ const FormField kFields[] = {
     {IDC_EDT_EMAIL, L"&E-Mail:", 100, stored::kEmail},
     {IDC_EDT_UWAGI, L"&Uwagi:", 120, stored::kRemarks},
 };
-
-std::wstring TextOf(HWND w) {
-    int n = GetWindowTextLengthW(w);
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(w, &s[0], n + 1);
-    s.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return s;
-}
 
 // Pages pass their controls' notifications on to the main window.
 LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -11,6 +11,7 @@
 #include "orderform/win/dialogs.h"
 #include "orderform/win/mainform.h"
 #include "orderform/win/msgboxes.h"
+#include "orderform/win/wintext.h"
 #include "orderform/win/storage.h"
 
 namespace tendra {
@@ -19,14 +20,6 @@ namespace {
 const wchar_t kInformacja[] = L"Informacja";
 const wchar_t kConnected[] = L"Czy jeste\u015b pod\u0142\u0105czony(a) do sieci Internet?";
 const wchar_t kDownloadFailed[] = L"B\u0142\u0105d podczas pr\u00f3by \u015bci\u0105gni\u0119cia aktualnego cennika!";
-
-std::wstring TextOf(HWND w) {
-    int n = GetWindowTextLengthW(w);
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(w, &s[0], n + 1);
-    s.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return s;
-}
 
 // Marks a request as running for the time of its call, so that closing the
 // window meanwhile waits for the call to come back.

@@ -106,12 +106,21 @@ COLORREF DibPixel(const Dib& dib, int x, int y) {
 
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 
+// Waits for the selection overlay and, as a user would, lets it settle
+// before moving the pointer: input that comes while the program is still
+// putting it up may reach it before the selection listens.
+bool WaitForOverlay(GmbxProcess& p) {
+    if (!p.WaitForWindow("klib_drag_window", 15000)) return false;
+    PumpFor(300);
+    return true;
+}
+
 TEST(SnapSelection, RegionDraggedWithTheMouseIsSaved) {
     Desktop desktop;
     TempDir dir;
     std::string out = dir.File("region.bmp");
     GmbxProcess p(BuildDir() + "\\gmbx.exe", "-snap:region -save " + Quote(out));
-    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    ASSERT_TRUE(WaitForOverlay(p));
     MoveTo(100, 120);
     Click();
     MoveTo(160, 170);
@@ -136,7 +145,7 @@ TEST(SnapSelection, CancelledRegionExitsOneAndWritesNothing) {
     TempDir dir;
     std::string out = dir.File("cancelled.bmp");
     GmbxProcess p(BuildDir() + "\\gmbx.exe", "-snap:region -save " + Quote(out));
-    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    ASSERT_TRUE(WaitForOverlay(p));
     MoveTo(300, 300);
     Click();
     MoveTo(340, 330);
@@ -155,7 +164,7 @@ TEST(SnapSelection, PickedWindowGivesItsClientArea) {
     TempDir dir;
     std::string out = dir.File("window.bmp");
     GmbxProcess p(BuildDir() + "\\gmbx.exe", "-snap:window -save " + Quote(out));
-    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    ASSERT_TRUE(WaitForOverlay(p));
     MoveTo(client.left + 40, client.top + 30);
     Click();
     RunResult r = p.Wait(20000);
@@ -189,7 +198,7 @@ TEST(SnapSelection, RegionHotkeyInTheRunningProgram) {
     PumpFor(300);
     PressCtrlShift('R');
     // The main window goes, the overlay comes.
-    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    ASSERT_TRUE(WaitForOverlay(p));
     MoveTo(200, 150);
     Click();
     MoveTo(299, 199);
@@ -223,7 +232,7 @@ TEST(SnapSelection, WindowHotkeyPicksWithTheHookLibraryAround) {
     ASSERT_NE(frame, nullptr);
     PumpFor(300);
     PressCtrlShift('W');
-    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    ASSERT_TRUE(WaitForOverlay(p));
     MoveTo(client.left + 40, client.top + 30);
     Click();
     const std::string size =
