@@ -34,7 +34,7 @@ struct WindowSettings {
     uint8_t autoScroll = 0, autoCopy = 0, autoPrint = 0;
     int32_t autoSave = 0;
     SaveOptions save, quickSave, emailSave;
-    int32_t clipBmpBits = 0, clipBmpAutoSel = 0, clipBmpFormat = 0, clipMinOnCopy = 0;
+    int32_t clipBmpBits = 1, clipBmpAutoSel = 1, clipBmpFormat = 0, clipMinOnCopy = 0;
     int32_t hideRegionHelp = 0;
     int32_t wantTrayIcon = 0;
     int32_t quickSaveCount = 1, quickSaveMax = 100;

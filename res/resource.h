@@ -17,6 +17,11 @@
 #define IDC_ABOUT_VERSION 1100      // static text; its text is the version format "%d.%d.%d"
 #define IDC_ABOUT_ICON 1101
 
+// The installer's folder question: the folder in an edit box, OK, Cancel.
+#define IDD_INSTALL_FOLDER 106
+#define IDC_INSTALL_FOLDER 1088
+#define IDC_INSTALL_PROMPT 1089
+
 // Hotkey dialogs: the list of the eight keys, and the edit box of one.
 #define IDD_HOTKEY_EDIT 134
 #define IDD_HOTKEYS 135
@@ -47,6 +52,34 @@
 #define IDS_CLIP_NO_MEMORY 18       // no memory for the clipboard block
 #define IDS_NO_ADDON 19             // command needs the imaging add-on
 #define IDS_CLIP_DIB_REFUSED 20     // the clipboard refused the DIB
+#define IDS_PASTE_NOTHING 260       // the clipboard holds no bitmap
+#define IDS_PASTE_UNREADABLE 261    // the clipboard's bitmap could not be read
+#define IDS_MAIL_NO_LIBRARY 262     // the messaging library is missing or incomplete
+#define IDS_MAIL_FAILED 263         // args: error number of the mail call
+#define IDD_EMAIL 105               // the e-mail dialog
+#define IDD_CLIP_OPTIONS 104        // the clipboard options dialog
+#define IDC_CLIP_BITS2 1008         // depth radios: 2, 16, 256 colours, true colour
+#define IDC_CLIP_BITS16 1009
+#define IDC_CLIP_BITS256 1010
+#define IDC_CLIP_BITS24 1011
+#define IDC_CLIP_AUTOSEL 1012       // use the display's colour count
+#define IDC_CLIP_MINIMIZE 1013      // minimize after the Copy command
+#define IDC_CLIP_BOTH 1019          // format radios: both, DIB only, bitmap only
+#define IDC_CLIP_DIB 1020
+#define IDC_CLIP_BITMAP 1021
+#define IDC_CLIP_HELP 1038
+#define IDC_CLIP_GROUP1 1310        // group boxes
+#define IDC_CLIP_GROUP2 1311
+#define IDC_EMAIL_TYPE 1300         // file type list
+#define IDC_EMAIL_VARIANT 1301      // variant list
+#define IDC_EMAIL_QUALITY 1302      // quality edit field
+#define IDC_EMAIL_QSCROLL 1303      // quality scroll bar
+#define IDC_EMAIL_AUTOSEL 1304      // auto-select colour depth
+#define IDC_EMAIL_NAME 1305         // attachment name
+#define IDC_EMAIL_LABEL1 1306       // labels
+#define IDC_EMAIL_LABEL2 1307
+#define IDC_EMAIL_LABEL3 1308
+#define IDC_EMAIL_LABEL4 1309
 #define IDS_PRINT_FAILED 21         // printing failed
 #define IDS_GIF_OPEN_FAILED 22      // args: path
 #define IDS_GIF_READ_FAILED 23      // args: path

@@ -17,6 +17,7 @@
 #include "capture/win/mainframe.h"
 #include "capture/win/settings_commands.h"
 #include "imageio/win/current.h"
+#include "install/win/installer.h"
 #include "imageio/win/jpegfiles.h"
 #include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
@@ -173,6 +174,15 @@ void LoadOldHook() {
                   reinterpret_cast<SysMsgHookRelease>(GetProcAddress(g_oldHook, "ReleaseSysMsgHook")), g_oldHook);
 }
 
+// The folder the program runs from.
+std::string ProgramFolder() {
+    char path[MAX_PATH] = "";
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p(path, n < sizeof path ? n : 0);
+    size_t slash = p.find_last_of('\\');
+    return slash == std::string::npos ? std::string(".") : p.substr(0, slash);
+}
+
 int RunCommandLine(int argc, char** argv) {
     g_run.helpPath = HelpFilePath(argv[0]);
     g_settings.quickSaveName = "snap";
@@ -184,16 +194,17 @@ int RunCommandLine(int argc, char** argv) {
     Actions actions;
     CmdLineScan scan = ScanCommandLine(argc, argv, g_run.autoSaveForced != 0, actions);
     if (scan.oneShot == OneShotCommand::Install) {
-        // Copying the program into place is not part of this version; the
-        // settings import that follows it is.
-        NotAvailable("Installing the program files (-install)");
+        // A cancelled or failed installation still imports the settings
+        // but ends with 1, so that a calling script can tell.
+        int installed = install::InstallProgram(ProgramFolder());
         ImportSettingsAfterInstall();
-        return 0;
+        return installed ? 0 : 1;
     }
     if (scan.oneShot == OneShotCommand::Uninstall) {
+        // 1 tells the uninstall batch file that the user declined.
         if (klib::ResMessageBox(MB_YESNO | MB_ICONQUESTION, IDS_CONFIRM_UNINSTALL) != IDYES) return 1;
-        NotAvailable("Uninstallation (-uninstall)");
-        return 1;
+        install::UninstallProgram();
+        return 0;
     }
     if (scan.exitNow) return scan.exitCode;
 

@@ -1,5 +1,7 @@
 #include "capture/win/grabber.h"
 
+#include "capture/win/clipboard.h"
+
 #include <memory>
 #include <vector>
 
@@ -362,7 +364,7 @@ void AfterCapture(Pixmap* pixmap) {
     }
     RestoreMainWindow();
     ShowCurrentImage();
-    if (g_settings.autoCopy) NotAvailable("Copying to the clipboard");
+    if (g_settings.autoCopy) CopyToClipboard(false);
     if (g_settings.autoSave && !g_settings.quickSaveName.empty()) NotAvailable("Automatic saving");
     if (g_settings.autoPrint) NotAvailable("Printing");
 }

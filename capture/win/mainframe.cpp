@@ -1,5 +1,8 @@
 #include "capture/win/mainframe.h"
 
+#include "capture/win/clipboard.h"
+#include "capture/win/mail.h"
+
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
@@ -405,6 +408,7 @@ void OnCommand(UINT id) {
     case ID_CAPTURE_ACLI: CaptureActiveClient(); break;
     case ID_CAPTURE_REGION: CaptureRegion(); break;
     case ID_CAPTURE_REPEAT: CaptureRepeat(); break;
+    case ID_AUTO_COPY: g_settings.autoCopy = !g_settings.autoCopy; break;
     case ID_AUTO_SCROLL: g_settings.autoScroll = !g_settings.autoScroll; break;
     case ID_INCLUDE_CURSOR: g_settings.includeCursor = !g_settings.includeCursor; break;
     case ID_AUTO_RESTORE: g_settings.autoRestore = !g_settings.autoRestore; break;
@@ -412,6 +416,9 @@ void OnCommand(UINT id) {
     case ID_FILE_OPEN: FileOpen(); break;
     case ID_FILE_SAVE_AS: FileSaveAs(); break;
     case ID_EDIT_CLEAR: ClearView(false); break;
+    case ID_EDIT_COPY: CopyToClipboard(true); break;
+    case ID_EDIT_PASTE: PasteFromClipboard(); break;
+    case ID_FILE_SEND_MAIL: MailImage(); break;
     case ID_ABOUT:
     case ID_APP_ABOUT: ShowAbout(); break;
     case ID_APP_EXIT: ExitSequence(); break;
