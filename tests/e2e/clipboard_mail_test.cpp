@@ -37,12 +37,6 @@ std::string WritePicture(const TempDir& dir) {
     return path;
 }
 
-bool WaitForTitle(HWND frame, const std::string& part, DWORD ms) {
-    for (DWORD end = GetTickCount() + ms; static_cast<int>(end - GetTickCount()) > 0; PumpFor(100))
-        if (WindowText(frame).find(part) != std::string::npos) return true;
-    return false;
-}
-
 // The clipboard's device-independent bitmap once there is one.
 bool WaitForClipboardDib(Dib* out, DWORD ms) {
     for (DWORD end = GetTickCount() + ms; static_cast<int>(end - GetTickCount()) > 0; PumpFor(100)) {

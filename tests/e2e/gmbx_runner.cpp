@@ -68,6 +68,27 @@ std::string WindowTextUtf8(HWND w) {
     return out;
 }
 
+bool WaitForTitle(HWND w, const std::string& part, DWORD timeoutMs, GmbxProcess* process) {
+    DWORD end = GetTickCount() + timeoutMs;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        if (WindowText(w).find(part) != std::string::npos) return true;
+        if (process) process->WaitForBoxes(process->Boxes().size() + 1, 50);
+        PumpFor(50);
+    }
+    return false;
+}
+
+void PressCtrlShift(WORD key) {
+    INPUT in[6] = {};
+    const WORD keys[3] = {VK_CONTROL, VK_SHIFT, key};
+    for (int i = 0; i < 3; ++i) {
+        in[i].type = in[5 - i].type = INPUT_KEYBOARD;
+        in[i].ki.wVk = in[5 - i].ki.wVk = keys[i];
+        in[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(6, in, sizeof(INPUT));
+}
+
 void PumpFor(DWORD ms) {
     DWORD end = GetTickCount() + ms;
     for (;;) {

@@ -63,6 +63,13 @@ RunResult RunGmbx(const std::string& args, DWORD timeoutMs = 30000, const BoxAns
 // Pumps this thread's messages for the given time.
 void PumpFor(DWORD ms);
 
+// Waits until the window's title contains the text; with a process, its
+// message boxes are answered meanwhile.
+bool WaitForTitle(HWND w, const std::string& part, DWORD timeoutMs, GmbxProcess* process = nullptr);
+
+// Ctrl+Shift+key, pressed and released with SendInput.
+void PressCtrlShift(WORD key);
+
 // The text of a window (title).
 std::string WindowText(HWND w);
 // The same, read as UTF-16 and returned as UTF-8.

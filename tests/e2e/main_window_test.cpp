@@ -15,17 +15,6 @@ namespace {
 
 using testutil::TempDir;
 
-// Waits until the window title contains the text.
-bool WaitForTitle(GmbxProcess& p, HWND w, const std::string& part, DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-        if (WindowText(w).find(part) != std::string::npos) return true;
-        p.WaitForWindow("GmbxFrame", 100);
-        PumpFor(50);
-    }
-    return false;
-}
-
 std::string SizeText(int w, int h) { return std::to_string(w) + " " + std::to_string(h) + ")"; }
 
 TEST(MainWindow, ShowsAnOpenedFileAndADesktopCapture) {
@@ -39,7 +28,7 @@ TEST(MainWindow, ShowsAnOpenedFileAndADesktopCapture) {
     GmbxProcess p(BuildDir() + "\\gmbx.exe", "\"" + file + "\"", dir.Path().string());
     HWND frame = p.WaitForWindow("GmbxFrame", 20000);
     ASSERT_NE(frame, nullptr);
-    ASSERT_TRUE(WaitForTitle(p, frame, SizeText(40, 30), 10000)) << WindowText(frame);
+    ASSERT_TRUE(WaitForTitle(frame, SizeText(40, 30), 10000, &p)) << WindowText(frame);
     EXPECT_NE(WindowText(frame).find("picture.bmp"), std::string::npos) << WindowText(frame);
     EXPECT_NE(GetMenu(frame), nullptr);
 
@@ -49,7 +38,7 @@ TEST(MainWindow, ShowsAnOpenedFileAndADesktopCapture) {
     int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     SetCursorPos(sw - 1, sh - 1);
     PostMessageA(frame, WM_COMMAND, ID_CAPTURE_DESKTOP, 0);
-    EXPECT_TRUE(WaitForTitle(p, frame, SizeText(sw, sh), 15000)) << WindowText(frame);
+    EXPECT_TRUE(WaitForTitle(frame, SizeText(sw, sh), 15000, &p)) << WindowText(frame);
     EXPECT_TRUE(IsWindowVisible(frame));
     EXPECT_EQ(WindowText(frame).find("picture.bmp"), std::string::npos) << WindowText(frame);
 
@@ -113,19 +102,6 @@ TEST(DebugWindow, ShowsDiagnosticsAndTheExitCodeAndWaitsToBeClosed) {
 namespace gmbx::e2e {
 namespace {
 
-void PressCtrlShift(BYTE key) {
-    INPUT in[6] = {};
-    BYTE keys[3] = {VK_CONTROL, VK_SHIFT, key};
-    for (int i = 0; i < 3; ++i) {
-        in[i].type = INPUT_KEYBOARD;
-        in[i].ki.wVk = keys[i];
-        in[5 - i].type = INPUT_KEYBOARD;
-        in[5 - i].ki.wVk = keys[i];
-        in[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    SendInput(6, in, sizeof(INPUT));
-}
-
 TEST(Hotkeys, CtrlShiftFCapturesTheDesktop) {
     TempDir dir;
     GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
@@ -135,7 +111,7 @@ TEST(Hotkeys, CtrlShiftFCapturesTheDesktop) {
     SetCursorPos(sw - 1, sh - 1);
     PumpFor(300);
     PressCtrlShift('F');
-    EXPECT_TRUE(WaitForTitle(p, frame, SizeText(sw, sh), 15000)) << WindowText(frame);
+    EXPECT_TRUE(WaitForTitle(frame, SizeText(sw, sh), 15000, &p)) << WindowText(frame);
     PostMessageA(frame, WM_CLOSE, 0, 0);
     RunResult r = p.Wait(20000);
     EXPECT_EQ(r.exitCode, 0u);

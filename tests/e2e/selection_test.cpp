@@ -178,17 +178,6 @@ TEST(SnapSelection, PickedWindowGivesItsClientArea) {
     EXPECT_EQ(DibPixel(dib, dib.Width() / 2, dib.Height() / 2), kClient);
 }
 
-void PressCtrlShift(WORD vk) {
-    INPUT in[6] = {};
-    WORD keys[3] = {VK_CONTROL, VK_SHIFT, vk};
-    for (int i = 0; i < 3; ++i) {
-        in[i].type = in[5 - i].type = INPUT_KEYBOARD;
-        in[i].ki.wVk = in[5 - i].ki.wVk = keys[i];
-        in[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    SendInput(6, in, sizeof(INPUT));
-}
-
 TEST(SnapSelection, RegionHotkeyInTheRunningProgram) {
     Desktop desktop;
     TempDir dir;
@@ -203,10 +192,7 @@ TEST(SnapSelection, RegionHotkeyInTheRunningProgram) {
     Click();
     MoveTo(299, 199);
     Click();
-    bool titled = false;
-    for (DWORD end = GetTickCount() + 15000; !titled && static_cast<int>(end - GetTickCount()) > 0; PumpFor(100))
-        titled = WindowText(frame).find("100 50)") != std::string::npos;
-    EXPECT_TRUE(titled) << WindowText(frame);
+    EXPECT_TRUE(WaitForTitle(frame, "100 50)", 15000)) << WindowText(frame);
     PostMessageA(frame, WM_CLOSE, 0, 0);
     RunResult r = p.Wait(20000);
     EXPECT_EQ(r.exitCode, 0u);
@@ -237,10 +223,7 @@ TEST(SnapSelection, WindowHotkeyPicksWithTheHookLibraryAround) {
     Click();
     const std::string size =
         std::to_string(client.right - client.left) + " " + std::to_string(client.bottom - client.top) + ")";
-    bool titled = false;
-    for (DWORD end = GetTickCount() + 15000; !titled && static_cast<int>(end - GetTickCount()) > 0; PumpFor(100))
-        titled = WindowText(frame).find(size) != std::string::npos;
-    EXPECT_TRUE(titled) << WindowText(frame) << " (expected " << size << ")";
+    EXPECT_TRUE(WaitForTitle(frame, size, 15000)) << WindowText(frame) << " (expected " << size << ")";
     std::vector<uint8_t> calls = testutil::ReadFileBytes(log);
     EXPECT_EQ(std::string(calls.begin(), calls.end()), "install self\nrelease\n");
     PostMessageA(frame, WM_CLOSE, 0, 0);
