@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 
 #include "res/resource.h"
 #include "tests/e2e/gmbx_runner.h"
+#include "tests/e2e/registry_read.h"
 #include "tests/testutil/tempdir.h"
 
 namespace gmbx::e2e {
@@ -30,18 +32,6 @@ bool KeyExists(HKEY root, const char* path) {
     if (RegOpenKeyExA(root, path, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
     RegCloseKey(k);
     return true;
-}
-
-bool ReadDword(const char* key, const char* name, DWORD* out) {
-    DWORD size = sizeof *out;
-    return RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, out, &size) == ERROR_SUCCESS;
-}
-
-std::string ReadText(const char* key, const char* name) {
-    char buf[600] = "";
-    DWORD size = sizeof buf;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS) return "";
-    return buf;
 }
 
 std::string FileText(const fs::path& p) {
@@ -85,6 +75,35 @@ BOOL CALLBACK CloseGroupWindow(HWND w, LPARAM own) {
         PostMessageA(w, WM_CLOSE, 0, 0);
     return TRUE;
 }
+// The shell programs that serve the Program Manager conversation and show
+// the group. They inherit the test's output handles from the program, so one
+// left running would keep whoever reads the test's output waiting: at the
+// end of each test, any shell program started since this test executable
+// began is ended.
+void EndShellProgramsStartedByTheTests() {
+    static const FILETIME since = [] {
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+        return created;
+    }();
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 e = {};
+    e.dwSize = sizeof e;
+    for (BOOL more = Process32First(snap, &e); more; more = Process32Next(snap, &e)) {
+        if (lstrcmpiA(e.szExeFile, "explorer.exe") != 0) continue;
+        HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                               e.th32ProcessID);
+        if (!h) continue;
+        FILETIME created, exited, kernel, user;
+        if (GetProcessTimes(h, &created, &exited, &kernel, &user) && CompareFileTime(&created, &since) >= 0 &&
+            WaitForSingleObject(h, 2000) == WAIT_TIMEOUT)
+            TerminateProcess(h, 0);
+        CloseHandle(h);
+    }
+    CloseHandle(snap);
+}
+
 void CloseGroupWindows() {
     PumpFor(300);
     EnumWindows(CloseGroupWindow, static_cast<LPARAM>(GetCurrentProcessId()));
@@ -169,6 +188,8 @@ protected:
         RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
     }
     void TearDown() override {
+        CloseGroupWindows();
+        EndShellProgramsStartedByTheTests();
         RemoveEverythingInstalled();
         RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
         RegDeleteTreeA(HKEY_CURRENT_USER, kOtherProduct);
@@ -203,15 +224,15 @@ TEST_F(Installation, CopiesRegistersGroupsAndUninstallsOnlyWhenTheUserAgrees) {
     EXPECT_EQ(FileText(fs::path(folder) / "readme.txt"), "readme.txt");
 
     DWORD major = 0, minor = 0;
-    EXPECT_TRUE(ReadDword(kVersionKey, "MajorVersion", &major));
-    EXPECT_TRUE(ReadDword(kVersionKey, "MinorVersion", &minor));
+    EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kVersionKey, "MajorVersion", &major));
+    EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kVersionKey, "MinorVersion", &minor));
     EXPECT_EQ(major, 3u);
     EXPECT_EQ(minor, 30u);
-    EXPECT_EQ(ReadText(kVersionKey, "MyDir"), folder);
-    EXPECT_EQ(ReadText(kAppPathKey, nullptr), "\"" + folder + "\\gmbx.exe\"");
-    EXPECT_EQ(ReadText(kUninstallKey, "DisplayName"), "Glimmerbox");
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kVersionKey, "MyDir"), folder);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kAppPathKey, nullptr), "\"" + folder + "\\gmbx.exe\"");
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Glimmerbox");
     const std::string batch = windows + "\\UnGMBX.bat";
-    EXPECT_EQ(ReadText(kUninstallKey, "UninstallString"), batch);
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), batch);
 
     // The batch file: the program first, every path of the folder quoted.
     std::string text = FileText(batch);
@@ -329,7 +350,7 @@ TEST_F(Installation, IntoItsOwnFolderOrWithMissingFilesWritesNoProgramKeys) {
     EXPECT_TRUE(r.boxes.empty());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kVersionKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPathKey));
-    EXPECT_EQ(ReadText(kUninstallKey, "DisplayName"), "Glimmerbox");
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Glimmerbox");
     EXPECT_TRUE(fs::exists(WindowsDir() + "\\UnGMBX.bat"));
     RemoveEverythingInstalled();
 

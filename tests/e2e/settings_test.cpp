@@ -9,6 +9,7 @@
 
 #include "res/resource.h"
 #include "tests/e2e/gmbx_runner.h"
+#include "tests/e2e/registry_read.h"
 #include "tests/testutil/tempdir.h"
 
 namespace gmbx::e2e {
@@ -17,18 +18,6 @@ namespace {
 using testutil::TempDir;
 
 const char kWindowKey[] = "SOFTWARE\\Vantrel\\Glimmerbox\\Window";
-
-bool ReadDword(const char* key, const char* name, DWORD* out) {
-    DWORD size = sizeof *out;
-    return RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, out, &size) == ERROR_SUCCESS;
-}
-
-std::string ReadText(const char* key, const char* name) {
-    char buf[300] = "";
-    DWORD size = sizeof buf;
-    if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS) return "";
-    return buf;
-}
 
 std::string FileText(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -65,9 +54,9 @@ TEST(Settings, AToggleSurvivesTheRunAndTravelsThroughGmbxIni) {
         EXPECT_EQ(r.exitCode, 0u);
     }
     DWORD v = 0;
-    ASSERT_TRUE(ReadDword(kWindowKey, "IncludeCursor", &v));
+    ASSERT_TRUE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "IncludeCursor", &v));
     EXPECT_EQ(v, 1u);
-    ASSERT_TRUE(ReadDword(kWindowKey, "WinWidth", &v));
+    ASSERT_TRUE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "WinWidth", &v));
     EXPECT_GT(v, 0u);
 
     // Export: every group lands in gmbx.ini beside the program.
@@ -84,8 +73,8 @@ TEST(Settings, AToggleSurvivesTheRunAndTravelsThroughGmbxIni) {
         << "\"quicksavename\"  \"shot\"\r\n  \"IncludeCursor\"  1\r\n\"Unknown\"  5\r\n\"IncludeCursor\"  0\r\n";
     r = prog.Run("-readopts");
     EXPECT_EQ(r.exitCode, 0u);
-    EXPECT_EQ(ReadText(kWindowKey, "QuickSaveName"), "shot");
-    ASSERT_TRUE(ReadDword(kWindowKey, "IncludeCursor", &v));
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kWindowKey, "QuickSaveName"), "shot");
+    ASSERT_TRUE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "IncludeCursor", &v));
     EXPECT_EQ(v, 0u);
     EXPECT_TRUE(r.boxes.empty());
 }
@@ -148,7 +137,7 @@ TEST(Settings, InitfromWithAMissingFileStaysWithTheRegistry) {
     EXPECT_EQ(p.Wait(20000).exitCode, 0u);
     EXPECT_FALSE(std::filesystem::exists(prog.dir.Path() / "missing.ini"));
     DWORD v;
-    EXPECT_TRUE(ReadDword(kWindowKey, "AutoRestore", &v));
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "AutoRestore", &v));
 }
 
 TEST(Settings, ReadoptsWithoutAFileFails) {
@@ -177,7 +166,7 @@ TEST(Settings, InitfromRunsOnTheGivenFileAndWritesItBack) {
     EXPECT_NE(text.find("\"IncludeCursor\"  1\r\n"), std::string::npos) << text;
     // Nothing went to the registry.
     DWORD v;
-    EXPECT_FALSE(ReadDword(kWindowKey, "IncludeCursor", &v));
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "IncludeCursor", &v));
 }
 
 }  // namespace
