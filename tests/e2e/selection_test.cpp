@@ -8,6 +8,7 @@
 
 #include "imageio/dib.h"
 #include "tests/e2e/gmbx_runner.h"
+#include "tests/testutil/solidwindow.h"
 #include "tests/testutil/tempdir.h"
 
 namespace gmbx::e2e {
@@ -18,43 +19,14 @@ using testutil::TempDir;
 constexpr COLORREF kBackdrop = RGB(70, 120, 220);
 constexpr COLORREF kClient = RGB(230, 200, 20);
 
-LRESULT CALLBACK SolidProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(w, &ps);
-        HBRUSH b = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(w, GWLP_USERDATA)));
-        FillRect(dc, &ps.rcPaint, b);
-        DeleteObject(b);
-        EndPaint(w, &ps);
-        return 0;
-    }
-    if (msg == WM_ERASEBKGND) return 1;
-    return DefWindowProcA(w, msg, wp, lp);
-}
-
-HWND Solid(DWORD style, int x, int y, int w, int h, COLORREF colour, HWND parent) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = SolidProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = "GmbxE2eSolid";
-    RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(parent ? 0 : WS_EX_TOOLWINDOW, "GmbxE2eSolid", "Test window", style, x, y, w, h,
-                                parent, nullptr, wc.hInstance, nullptr);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
-    ShowWindow(hwnd, SW_SHOWNA);
-    UpdateWindow(hwnd);
-    return hwnd;
-}
-
 // A backdrop in one colour (not quite full-screen) with a captioned window
 // inside it, as the user's desktop.
 class Desktop {
 public:
     Desktop() {
         int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-        backdrop_ = Solid(WS_POPUP, 0, 0, w, h - 1, kBackdrop, nullptr);
-        window_ = Solid(WS_CHILD | WS_CAPTION | WS_SYSMENU, 500, 300, 300, 200, kClient, backdrop_);
+        backdrop_ = testutil::SolidWindow(WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, w, h - 1, kBackdrop);
+        window_ = testutil::SolidWindow(WS_CHILD | WS_CAPTION | WS_SYSMENU, 0, 500, 300, 300, 200, kClient, backdrop_);
         PumpFor(300);
     }
     ~Desktop() { DestroyWindow(backdrop_); }

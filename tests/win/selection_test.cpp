@@ -18,6 +18,7 @@
 #include "imageio/win/current.h"
 #include "klib/object.h"
 #include "klib/win/pump.h"
+#include "tests/testutil/solidwindow.h"
 #include "tests/testutil/tempdir.h"
 #include "tests/win/box_closer.h"
 #include "tests/win/main_frame_fixture.h"
@@ -43,36 +44,6 @@ void Pump(DWORD ms) {
         }
         Sleep(10);
     } while (static_cast<int>(end - GetTickCount()) > 0);
-}
-
-// Windows painted in one colour (the colour in the window's user data).
-LRESULT CALLBACK SolidProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(w, &ps);
-        HBRUSH b = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(w, GWLP_USERDATA)));
-        FillRect(dc, &ps.rcPaint, b);
-        DeleteObject(b);
-        EndPaint(w, &ps);
-        return 0;
-    }
-    if (msg == WM_ERASEBKGND) return 1;
-    return DefWindowProcA(w, msg, wp, lp);
-}
-
-HWND SolidWindow(DWORD style, DWORD exStyle, int x, int y, int w, int h, COLORREF colour, HWND parent = nullptr) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = SolidProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = "GmbxSolidTest";
-    RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(exStyle, "GmbxSolidTest", "Pick me", style, x, y, w, h, parent, nullptr,
-                                wc.hInstance, nullptr);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
-    ShowWindow(hwnd, SW_SHOWNA);
-    UpdateWindow(hwnd);
-    return hwnd;
 }
 
 // Runs functions on the test thread while it waits in a selection.
@@ -183,7 +154,8 @@ protected:
     HWND Backdrop() {
         // One row short of the screen: some window systems treat full-screen
         // windows like framed ones, which take seconds to go away.
-        windows_.push_back(SolidWindow(WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, ScreenW(), ScreenH() - 1, kBackground));
+        windows_.push_back(
+            testutil::SolidWindow(WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, ScreenW(), ScreenH() - 1, kBackground));
         Pump(300);
         return windows_.back();
     }
@@ -409,9 +381,9 @@ protected:
         // (a window manager would draw the frame of a top-level window; here
         // the system draws it for this one itself).
         HWND backdrop = Backdrop();
-        frame_ = SolidWindow(WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN, 0, 300, 200, 400,
-                             300, kFrameColour, backdrop);
-        child_ = SolidWindow(WS_CHILD, 0, 20, 30, 120, 60, kChildColour, frame_);
+        frame_ = testutil::SolidWindow(WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN, 0, 300,
+                                       200, 400, 300, kFrameColour, backdrop);
+        child_ = testutil::SolidWindow(WS_CHILD, 0, 20, 30, 120, 60, kChildColour, frame_);
         Pump(300);
         GetWindowRect(frame_, &window_);
         GetClientRect(frame_, &client_);
@@ -469,11 +441,11 @@ TEST_F(PickTest, EscLeavesTheLastRectangleAsItWas) {
 
 TEST_F(PickTest, ScrollableWindowsBecomeTheScrollTarget) {
     // A window with its own vertical scroll bar, scrolled to the top.
-    HWND own = SolidWindow(WS_CHILD | WS_VSCROLL, 0, 20, 110, 150, 120, kChildColour, frame_);
+    HWND own = testutil::SolidWindow(WS_CHILD | WS_VSCROLL, 0, 20, 110, 150, 120, kChildColour, frame_);
     SCROLLINFO si = {sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 100, 20, 0, 0};
     SetScrollInfo(own, SB_VERT, &si, TRUE);
     // A window next to a separate scroll-bar control.
-    HWND plain = SolidWindow(WS_CHILD, 0, 200, 110, 120, 120, kChildColour, frame_);
+    HWND plain = testutil::SolidWindow(WS_CHILD, 0, 200, 110, 120, 120, kChildColour, frame_);
     const int s = GetSystemMetrics(SM_CXVSCROLL);
     HWND bar = CreateWindowExA(0, "ScrollBar", "", WS_CHILD | WS_VISIBLE | SBS_VERT, 320, 110, s, 120, frame_,
                                nullptr, GetModuleHandleA(nullptr), nullptr);
