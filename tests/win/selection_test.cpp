@@ -22,6 +22,7 @@
 #include "tests/testutil/tempdir.h"
 #include "tests/win/box_closer.h"
 #include "tests/win/main_frame_fixture.h"
+#include "tests/win/user_arrow.h"
 
 namespace gmbx {
 namespace {
@@ -473,47 +474,17 @@ TEST_F(PickTest, ScrollableWindowsBecomeTheScrollTarget) {
     EXPECT_EQ(target, nullptr);
 }
 
-// A 32 x 32 cursor file of black and white rows, all opaque, hot spot 0,0.
-std::vector<uint8_t> StripedCursorFile() {
-    std::vector<uint8_t> f;
-    auto u16 = [&](uint16_t v) { f.push_back(uint8_t(v)); f.push_back(uint8_t(v >> 8)); };
-    auto u32 = [&](uint32_t v) { u16(uint16_t(v)); u16(uint16_t(v >> 16)); };
-    u16(0); u16(2); u16(1);
-    f.push_back(32); f.push_back(32); f.push_back(0); f.push_back(0);
-    u16(0); u16(0); u32(40 + 8 + 128 + 128); u32(22);
-    u32(40); u32(32); u32(64); u16(1); u16(1);
-    u32(0); u32(0); u32(0); u32(0); u32(0); u32(0);
-    u32(0x000000); u32(0xFFFFFF);
-    for (int i = 0; i < 128; ++i) f.push_back(i % 8 < 4 ? 0xFF : 0x00);
-    for (int i = 0; i < 128; ++i) f.push_back(0x00);
-    return f;
-}
-
 class CursorCaptureTest : public PickTest {
 protected:
     void SetUp() override {
         PickTest::SetUp();
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Cursors", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                        nullptr);
-        char old[300] = "";
-        DWORD size = sizeof old;
-        hadArrow_ = RegQueryValueExA(key_, "Arrow", nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) ==
-                    ERROR_SUCCESS;
-        oldArrow_ = old;
         std::string file = dir_.File("striped.cur");
-        ASSERT_TRUE(testutil::WriteFileBytes(file, StripedCursorFile()));
-        RegSetValueExA(key_, "Arrow", 0, REG_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
-                       static_cast<DWORD>(file.size() + 1));
+        ASSERT_TRUE(testutil::WriteFileBytes(file, testutil::StripedCursorFile()));
+        arrow_.Set(file);
         g_settings.includeCursor = 1;
     }
     void TearDown() override {
         FreeCursorScheme();
-        if (hadArrow_)
-            RegSetValueExA(key_, "Arrow", 0, REG_SZ, reinterpret_cast<const BYTE*>(oldArrow_.c_str()),
-                           static_cast<DWORD>(oldArrow_.size() + 1));
-        else
-            RegDeleteValueA(key_, "Arrow");
-        RegCloseKey(key_);
         PickTest::TearDown();
     }
     // Rows of the striped cursor alternate between black and white.
@@ -521,9 +492,7 @@ protected:
         COLORREF a = ImagePixel(x, y), b = ImagePixel(x, y + 1);
         return (a == RGB(0, 0, 0) && b == RGB(255, 255, 255)) || (a == RGB(255, 255, 255) && b == RGB(0, 0, 0));
     }
-    HKEY key_ = nullptr;
-    bool hadArrow_ = false;
-    std::string oldArrow_;
+    testutil::UserArrow arrow_;
     testutil::TempDir dir_;
 };
 
