@@ -9,6 +9,10 @@ set(CMAKE_CXX_COMPILER /usr/bin/${_tc}-g++-posix)
 set(CMAKE_RC_COMPILER  /usr/bin/${_tc}-windres)
 set(CMAKE_AR           /usr/bin/${_tc}-ar CACHE FILEPATH "")
 set(CMAKE_RANLIB       /usr/bin/${_tc}-ranlib CACHE FILEPATH "")
+# SSE2 floating point: x87 extended precision would round differently from
+# the 64-bit build (and from the native tests).
+set(CMAKE_C_FLAGS_INIT   "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 # Only the MinGW sysroot and the cross-built dependencies: the host's
 # /usr/include (Linux jpeglib.h, gd.h) must never reach this build.
 set(CMAKE_FIND_ROOT_PATH /usr/${_tc} ${GMBX_DEPS_DIR})

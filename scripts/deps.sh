@@ -38,11 +38,15 @@ GTEST_DIR=/usr/src/googletest
 SOURCES=(libjpeg-turbo:2.1.5 libgd2:2.3.3)   # Debian source package : upstream version
 JPEG_ARGS=(-DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG7=OFF
            -DWITH_JPEG8=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON
-           # the program's error_exit throws a C++ exception through libjpeg's frames
-           -DCMAKE_C_FLAGS=-fexceptions)
+           )
+# Added to the toolchain's own flags (SSE2 floating point on i686) through
+# CFLAGS, which CMake puts in front of them: the program's error_exit throws a
+# C++ exception through libjpeg's frames.
+JPEG_CFLAGS=-fexceptions
 GD_ARGS=(-DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON -DBUILD_TEST=OFF -DENABLE_CPP=OFF
          -DCMAKE_DISABLE_FIND_PACKAGE_ZLIB=ON -DCMAKE_DISABLE_FIND_PACKAGE_Perl=ON  # no API docs
-         -DCMAKE_C_FLAGS=-DNONDLL)
+         )
+GD_CFLAGS=-DNONDLL
 for o in GD_FORMATS PNG JPEG TIFF ICONV XPM FREETYPE FONTCONFIG WEBP HEIF AVIF LIQ RAQM; do
   GD_ARGS+=("-DENABLE_$o=OFF")
 done
@@ -130,8 +134,8 @@ stamp_inputs() { # triplet -> every input of a build, one per line (hashed into 
     "g++-mingw-w64-$p-posix" "mingw-w64-$p-dev" mingw-w64-common "binutils-mingw-w64-$p" 2>/dev/null || true
   echo "compiler $("$t-g++-posix" -dumpfullversion) $("$t-g++-posix" -dumpmachine)"
   echo "toolchain $(sha256sum <"$top/cmake/toolchain-$t.cmake" | cut -c1-16)"
-  echo "jpeg ${JPEG_ARGS[*]}"
-  echo "gd ${GD_ARGS[*]}"
+  echo "jpeg ${JPEG_ARGS[*]} CFLAGS=$JPEG_CFLAGS"
+  echo "gd ${GD_ARGS[*]} CFLAGS=$GD_CFLAGS"
   echo "gtest ${GTEST_ARGS[*]}"
 }
 dest_of() { echo "$DEPS/$1/$(stamp_inputs "$1" | sha256sum | cut -c1-12)"; }
@@ -215,11 +219,11 @@ fi
 cm() { # cmake with output to the log; on failure show its end
   cmake "$@" >>"$LOG" 2>&1 || { tail -n 40 "$LOG" >&2; die "$T: cmake $1 $2 failed"; }
 }
-cmake_build() { # name source-dir install-prefix cmake-args...: configure, build, check, stage
-  local name=$1 src=$2 prefix=$3 b=$WORK/build/$1
-  shift 3
+cmake_build() { # name source-dir install-prefix cflags cmake-args...: configure, build, check, stage
+  local name=$1 src=$2 prefix=$3 cflags=$4 b=$WORK/build/$1
+  shift 4
   log "$T: building $name"
-  cm -S "$src" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-$T.cmake" \
+  CFLAGS=$cflags cm -S "$src" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-$T.cmake" \
      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@"
   cm --build "$b" -j "$JOBS"
   # GCC's dependency files list every header each object read: none may be the host's.
@@ -244,12 +248,12 @@ build() { # triplet final-dir
   mkdir -p "$WORK/src"
   unpack libjpeg-turbo
   unpack libgd2
-  cmake_build libjpeg-turbo "$WORK/src/libjpeg-turbo" "$d" "${JPEG_ARGS[@]}"
+  cmake_build libjpeg-turbo "$WORK/src/libjpeg-turbo" "$d" "$JPEG_CFLAGS" "${JPEG_ARGS[@]}"
   grep -q '^#define JPEG_LIB_VERSION  *62$' "$p/include/jconfig.h" || die "$T: jconfig.h is not the v6.2 API"
-  cmake_build libgd "$WORK/src/libgd2" "$d" "${GD_ARGS[@]}"
+  cmake_build libgd "$WORK/src/libgd2" "$d" "$GD_CFLAGS" "${GD_ARGS[@]}"
   if grep -E '^#define (HAVE_LIB(Z|PNG|JPEG|TIFF|XPM|FREETYPE|FONTCONFIG|WEBP|HEIF|AVIF|IMAGEQUANT|RAQM)|HAVE_ICONV)\b' \
        "$WORK/build/libgd/src/config.h" >&2; then die "$T: libgd picked up an optional library"; fi
-  cmake_build googletest "$GTEST_DIR" "$d" "${GTEST_ARGS[@]}"
+  cmake_build googletest "$GTEST_DIR" "$d" "" "${GTEST_ARGS[@]}"
   rm -rf "${p:?}/bin" "${p:?}/share"   # cjpeg.exe etc., manuals, docs
   is_complete "$p" || die "$T: build incomplete: $(for s in "${OUTPUTS[@]}"; do [ -f "$p/$s" ] || printf '%s ' "$s"; done)"
   if grep -rlIF "$WORK" "$p" >&2; then die "$T: installed files refer to the build directory"; fi

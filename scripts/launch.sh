@@ -4,10 +4,13 @@
 # Wine with the arguments given. Returns the program's exit code.
 #   scripts/launch.sh PROGRAM "TARGET..." [arguments...]
 set -euo pipefail
-. "$(dirname "$(readlink -f "$0")")/env.sh"
+here=$(dirname "$(readlink -f "$0")")
+# Packages first: which Windows target this machine runs (env.sh) depends on
+# whether 32-bit Wine is installed.
+"$here/install-packages.sh"
+. "$here/env.sh"
 program=$1 targets=$2
 shift 2
-"$GMBX_ROOT/scripts/install-packages.sh"
 log="$GLIMMERBOX_CACHE/launcher-build.log"
 # shellcheck disable=SC2086
 if ! gmbx_build_windows "$GMBX_TRIPLET" "$GMBX_WIN_BUILD" $targets >"$log" 2>&1; then

@@ -4,10 +4,11 @@
 # (the Windows tests under Wine on a virtual display).
 #   scripts/test.sh [ctest arguments...]
 set -euo pipefail
+# Packages first: which Windows target this machine runs (env.sh) depends on
+# whether 32-bit Wine is installed.
+"$(dirname "$0")/install-packages.sh"
 . "$(dirname "$0")/env.sh"
 cd "$GMBX_ROOT"
-
-"$GMBX_ROOT/scripts/install-packages.sh"
 
 gmbx_log "native build (clang, AddressSanitizer + UBSan)"
 if [ ! -f build/native/CMakeCache.txt ]; then
