@@ -1,6 +1,5 @@
 // gmbx: start-up of the capture program and its command-line interpreter.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -232,7 +231,9 @@ int RunCommandLine(int argc, char** argv) {
     if (scan.fileArg) fileToOpen = ResolveFileArgument(scan.fileArg);
     if (!scan.HasCapture() && otherInstance && HandOver(fileToOpen)) return 0;
 
-    if (!CreateMainFrame(scan.HasCapture())) return 1;
+    // A hidden one-shot capture never shows the main window: it is not made.
+    const bool windowless = scan.HasCapture() && g_run.hidden && !scan.quickSaveArg;
+    if (!CreateMainFrame(scan.HasCapture(), windowless)) return 1;
 
     if (scan.quickSaveArg) {
         QuickSaveParams q = ParseQuickSave(scan.quickSaveArg);
@@ -288,8 +289,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     klib::SetResourceModule(resources);
     // Message boxes carry the application title.
     klib::SetMessageCaption(klib::LoadResString(IDS_APP_TITLE));
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
     // The hotkey table with its descriptions from the resource library.
     ResetHotkeyDefaults(g_hotkeys);
     for (int row = 0; row < kHotkeyRows; ++row)

@@ -596,7 +596,7 @@ const std::string& DisplayName() { return g_displayName; }
 
 void NotAvailable(const char* what) { klib::ResMessageBox(MB_OK | MB_ICONINFORMATION, IDS_NOT_AVAILABLE, what); }
 
-bool CreateMainFrame(bool captureArgument) {
+bool CreateMainFrame(bool captureArgument, bool windowless) {
     RECT screen;
     GetWindowRect(GetDesktopWindow(), &screen);
     ReadStartupSettings();
@@ -610,6 +610,11 @@ bool CreateMainFrame(bool captureArgument) {
     g_displayName = klib::LoadResString(IDS_DISPLAY_NAME);
     if (g_displayName.empty()) g_displayName = "Glimmerbox";
 
+    if (windowless) return true;
+
+    // The bars and the dialogs of the main window use the common controls.
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
     if (!RegisterClasses()) return false;
     g_menu = LoadMenuA(klib::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     g_accel = LoadAcceleratorsA(klib::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME));

@@ -8,7 +8,10 @@
 namespace gmbx {
 
 // Builds the main window; captureArgument: a command-line capture runs.
-bool CreateMainFrame(bool captureArgument);
+// windowless: a one-shot run that never shows the window (a hidden
+// command-line capture): the settings are read, but no window is made and
+// no hotkey is registered.
+bool CreateMainFrame(bool captureArgument, bool windowless);
 HWND MainFrame();
 HWND ImageView();
 HACCEL MainAccelerators();

@@ -57,6 +57,8 @@ bool RegisterLibraryClass() {
     return g_classRegistered;
 }
 
+bool g_sharedMade = false;
+
 void CreateSharedObjects() {
     SharedObjects& s = g_shared;
     s.faceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
@@ -115,7 +117,6 @@ bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv
     // Started as a child: tell the parent we are here.
     if (prepared.HasParent()) ConnectAsChild(prepared.parentService, prepared.childNumber, prepared.ipcMode);
 
-    CreateSharedObjects();
     return true;
 }
 
@@ -125,7 +126,14 @@ int InitialShowState() { return g_showState; }
 HINSTANCE Instance() { return g_instance ? g_instance : GetModuleHandleA(nullptr); }
 DWORD StartTicks() { return g_startTicks; }
 const char* WindowClassName() { return g_baseName.c_str(); }
-const SharedObjects& Shared() { return g_shared; }
+// Made when first asked for: a run that draws nothing never pays for them.
+const SharedObjects& Shared() {
+    if (!g_sharedMade) {
+        g_sharedMade = true;
+        CreateSharedObjects();
+    }
+    return g_shared;
+}
 
 void ReleaseSharedObjects() {
     SharedObjects& s = g_shared;
@@ -135,6 +143,7 @@ void ReleaseSharedObjects() {
                       static_cast<HGDIOBJ>(s.shadowPen4), static_cast<HGDIOBJ>(s.font)})
         if (o) DeleteObject(o);
     s = SharedObjects();
+    g_sharedMade = false;
 }
 
 bool OpenDebugWindow() {

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -154,8 +155,8 @@ struct Source {
 
 // Runs -install from the source, answers the folder question with the
 // folder given, then answers message boxes until the program ends.
-RunResult RunInstall(const Source& src, const std::string& folder, std::string* proposed = nullptr) {
-    GmbxProcess p(src.Exe(), "-install", src.dir.Path().string());
+RunResult RunInstallFrom(const fs::path& source, const std::string& folder, std::string* proposed = nullptr) {
+    GmbxProcess p((source / "gmbx.exe").string(), "-install", source.string());
     HWND dlg = WaitForFolderDialog(p, 20000);
     EXPECT_TRUE(dlg != nullptr) << "no folder question";
     if (dlg) {
@@ -172,6 +173,9 @@ RunResult RunInstall(const Source& src, const std::string& folder, std::string* 
     RunResult r = p.Wait(30000);
     CloseGroupWindows();
     return r;
+}
+RunResult RunInstall(const Source& src, const std::string& folder, std::string* proposed = nullptr) {
+    return RunInstallFrom(src.dir.Path(), folder, proposed);
 }
 
 RunResult RunUninstall(const std::string& exe, int answer) {
@@ -388,6 +392,46 @@ TEST_F(Installation, AFolderThatCannotBeMadeKeepsTheQuestionOpenAndCancelEndsWit
     EXPECT_EQ(r.exitCode, 1u);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_FALSE(fs::exists(WindowsDir() + "\\UnGMBX.bat"));
+}
+
+// The download: the zip unpacked into an empty folder (by the test run's
+// packaging step, beside the build) installs from there, and the installed
+// program runs.
+TEST_F(Installation, TheDownloadInstallsFromTheFolderItIsUnpackedTo) {
+    const fs::path unpacked = fs::path(BuildDir()) / "package-test";
+    ASSERT_TRUE(fs::exists(unpacked / "gmbx.exe")) << "the package was not unpacked to " << unpacked;
+    std::vector<std::string> shipped;
+    for (const auto& e : fs::directory_iterator(unpacked))
+        if (e.is_regular_file()) shipped.push_back(e.path().filename().string());
+    for (const char* f : {"gmbx.exe", "GmbxRes.dll", "Dibkit.dll", "readme.txt", "file_id.diz"})
+        EXPECT_NE(std::find(shipped.begin(), shipped.end(), f), shipped.end()) << f << " is not in the package";
+    EXPECT_TRUE(fs::exists(unpacked / "tendra" / "tendra.exe"));
+
+    TempDir target;
+    const std::string folder = (target.Path() / "Glimmerbox").string();
+    RunResult r = RunInstallFrom(unpacked, folder);
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0u);
+    // Until the help files are delivered the program counts too few of its
+    // key files and says so once; the installation goes on.
+    const bool complete = fs::exists(unpacked / "gmbx.hlp") && fs::exists(unpacked / "gmbx.cnt");
+    if (complete) {
+        EXPECT_TRUE(r.boxes.empty()) << r.boxes[0].text;
+    } else {
+        ASSERT_EQ(r.boxes.size(), 1u);
+        EXPECT_EQ(r.boxes[0].text, "Some program files could not be copied. The installation may be incomplete.");
+    }
+    for (const auto& f : shipped) EXPECT_TRUE(fs::exists(fs::path(folder) / f)) << f;
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), WindowsDir() + "\\UnGMBX.bat");
+
+    // The installed copy works on its own.
+    TempDir work;
+    GmbxProcess snap((fs::path(folder) / "gmbx.exe").string(), "-snap:x0:y0:w16:h8 -save shot.bmp",
+                     work.Path().string());
+    RunResult s = snap.Wait(30000);
+    ASSERT_FALSE(s.timedOut);
+    EXPECT_EQ(s.exitCode, 0u);
+    EXPECT_TRUE(fs::exists(work.Path() / "shot.bmp"));
 }
 
 }  // namespace

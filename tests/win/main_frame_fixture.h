@@ -19,7 +19,7 @@ inline bool OpenTestMainFrame(int capturesAllowed) {
     ResetHotkeyDefaults(g_hotkeys);
     g_hotkeys.capturesAllowed = capturesAllowed;
     g_run.hidden = 1;
-    return CreateMainFrame(false);
+    return CreateMainFrame(false, false);
 }
 
 inline void CloseTestMainFrame() {
