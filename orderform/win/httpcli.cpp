@@ -180,7 +180,7 @@ struct THttpCli::Impl : HttpReplyListener {
         docName = DocumentName(ParseURL(currentUrl).path);
         target = MakeHttpTarget(currentUrl, cli.Proxy, cli.ProxyPort);
         if (target.connectHost.empty() || target.host.empty()) {
-            Fail(404, "DNS lookup: invalid host name.", 404);
+            Fail(404, "DNS lookup: invalid host name.", WSAEINVAL);
             return;
         }
         port = static_cast<unsigned short>(PortNumber(target.connectPort));

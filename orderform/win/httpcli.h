@@ -23,7 +23,8 @@ class HttpReplyReader;
 
 // Codes of the client's own errors; a finished request with a status of 400
 // or more carries the status instead (failed look-ups and connections end
-// with status 404).
+// with status 404). A URL or proxy without a host name fails with
+// WSAEINVAL (10022).
 enum HttpErrorCode : int {
     httperrBusy = 1,          // "HTTP component is busy"
     httperrNothingToPost = 2, // "HTTP component has nothing to post"
@@ -73,7 +74,8 @@ public:
     // data[len] is always a zero byte (not part of the block).
     std::function<void(const char* data, size_t len)> OnSendData, OnDocData;
     // error: 0, or the code Get/Post would throw (the status when it is 400
-    // or more, 404 for network failures and aborts, 4 for an over-long line).
+    // or more, 404 for network failures and aborts, 4 for an over-long line,
+    // 10022 for a missing host name).
     std::function<void(HttpRequestType, int error)> OnRequestDone;
     // Optional: sees every message the wait of Get/Post takes from the queue
     // before it is dispatched; return true when it was handled (for example by

@@ -75,6 +75,14 @@ protected:
         return o;
     }
 
+    // Handles what is in the queue now (OnRequestDone comes through a
+    // message posted when the request finished).
+    void DispatchPending() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+
     // Keeps processing messages until the client is ready again.
     void PumpUntilReady() {
         MSG msg;
@@ -385,22 +393,33 @@ TEST_F(HttpCliTest, ConnectionRefused) {
 }
 
 TEST_F(HttpCliTest, HostNameFailures) {
-    cli.URL = "http:///nohost";
-    Outcome o = Run(&THttpCli::Get);
-    EXPECT_TRUE(o.threw);
-    EXPECT_EQ(o.message, "DNS lookup: invalid host name.");
-    EXPECT_EQ(o.code, 404);
-
-    cli.URL = "http://no-such-host.invalid/";
-    o = Run(&THttpCli::Get);
-    EXPECT_TRUE(o.threw);
-    EXPECT_EQ(o.message, "can't resolve hostname to IP address");
-    EXPECT_EQ(o.code, 404);
-
-    cli.URL = "http://127.0.0.1:99999/";
-    o = Run(&THttpCli::Get);
-    EXPECT_TRUE(o.threw);
-    EXPECT_EQ(o.message, "can't connect: Invalid argument (Error #10022)");
+    struct Case {
+        const char* url;
+        const char* proxy;
+        const char* message;
+        int code;
+    };
+    const Case cases[] = {
+        {"http:///nohost", "", "DNS lookup: invalid host name.", 10022},
+        {"/relative/path", "", "DNS lookup: invalid host name.", 10022},
+        {"http://127.0.0.1/", ":8080", "DNS lookup: invalid host name.", 10022},
+        {"http://no-such-host.invalid/", "", "can't resolve hostname to IP address", 404},
+        {"http://127.0.0.1:99999/", "", "can't connect: Invalid argument (Error #10022)", 404},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        std::vector<int> doneErrors;
+        cli.OnRequestDone = [&](HttpRequestType, int error) { doneErrors.push_back(error); };
+        cli.URL = c.url;
+        cli.Proxy = c.proxy;
+        Outcome o = Run(&THttpCli::Get);
+        EXPECT_TRUE(o.threw);
+        EXPECT_EQ(o.message, c.message);
+        EXPECT_EQ(o.code, c.code);
+        EXPECT_EQ(cli.State(), HttpState::Ready);
+        DispatchPending();
+        EXPECT_EQ(doneErrors, std::vector<int>{c.code});
+    }
 }
 
 TEST_F(HttpCliTest, HostNameLookup) {
