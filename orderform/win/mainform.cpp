@@ -68,14 +68,19 @@ const FormField kFields[] = {
     {IDC_EDT_UWAGI, L"&Uwagi:", 120, stored::kRemarks},
 };
 
-// Pages pass their controls' notifications on to the main window.
+// Pages pass their controls' notifications and focus moves (the rich-edit
+// box asks its parent to move on for Tab) on to the main window. Escape in
+// the rich-edit box asks its parent to close: a page never does.
 LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
+    case WM_NEXTDLGCTL:
         return SendMessageW(GetParent(hwnd), msg, wp, lp);
+    case WM_CLOSE:
+        return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -294,6 +299,20 @@ LRESULT TKS_Zamawiacz::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     }
+    case WM_NEXTDLGCTL:
+        NextDlgCtl(wp, lp);
+        return 0;
+    case WM_ACTIVATE:
+        // As a dialog does: the control that had the focus gets it back
+        // when a message box or dialog of ours closes.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+            SetFocus(lastFocus_);
+            return 0;
+        }
+        break;
     case WM_APP_SEATS:
         LST_ProgramyClickCheck(static_cast<int>(wp));
         return 0;
@@ -329,6 +348,14 @@ HWND TKS_Zamawiacz::Child(HWND parent, const wchar_t* cls, const wchar_t* text, 
 
 HWND TKS_Zamawiacz::Label(HWND parent, const wchar_t* text, int x, int y, int w, int h, DWORD style) {
     return Child(parent, L"STATIC", text, style, x, y, w, h, IDC_LABEL_FIRST + nextLabelId_++);
+}
+
+void TKS_Zamawiacz::NextDlgCtl(WPARAM wp, LPARAM lp) {
+    HWND to = LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(hwnd_, GetFocus(), wp != 0);
+    if (!to || !IsChild(hwnd_, to)) return;
+    // An edit box taken with the keyboard has its text selected.
+    if (SendMessageW(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(to, EM_SETSEL, 0, -1);
+    SetFocus(to);
 }
 
 HWND TKS_Zamawiacz::Item(int id) const {

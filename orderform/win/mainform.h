@@ -43,6 +43,11 @@ private:
     void CreatePage3();
     void AddHint(HWND control, const wchar_t* text);
     HWND Item(int id) const;
+    // WM_NEXTDLGCTL, which the dialog-message handling of the message loop
+    // sends for the access key of a label (focus to the label, then on to
+    // the next control) and a rich-edit box sends for Tab: LOWORD(lp) set:
+    // focus to the control wp; else to the next (wp 0) or previous tab stop.
+    void NextDlgCtl(WPARAM wp, LPARAM lp);
 
     // Pages.
     void BTN_DalejClick();
@@ -93,6 +98,7 @@ private:
     HFONT font_ = nullptr, boldFont_ = nullptr, titleFont_ = nullptr;
     HMENU serverMenu_ = nullptr;  // PMNU_Server
     HMODULE richEditLib_ = nullptr;
+    HWND lastFocus_ = nullptr;  // the focused control while the window is inactive
     int page_ = 0;
     int nextLabelId_ = 0;
     bool helpUsed_ = false;

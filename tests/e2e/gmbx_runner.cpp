@@ -78,16 +78,20 @@ bool WaitForTitle(HWND w, const std::string& part, DWORD timeoutMs, GmbxProcess*
     return false;
 }
 
-void PressCtrlShift(WORD key) {
-    INPUT in[6] = {};
-    const WORD keys[3] = {VK_CONTROL, VK_SHIFT, key};
-    for (int i = 0; i < 3; ++i) {
-        in[i].type = in[5 - i].type = INPUT_KEYBOARD;
-        in[i].ki.wVk = in[5 - i].ki.wVk = keys[i];
-        in[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+void PressKey(WORD key, std::initializer_list<WORD> modifiers) {
+    std::vector<INPUT> in(2 * (modifiers.size() + 1));
+    size_t i = 0;
+    for (WORD m : modifiers) in[i++].ki.wVk = m;
+    in[i++].ki.wVk = key;
+    for (size_t j = 0; j < i; ++j) {
+        in[in.size() - 1 - j].ki.wVk = in[j].ki.wVk;
+        in[in.size() - 1 - j].ki.dwFlags = KEYEVENTF_KEYUP;
     }
-    SendInput(6, in, sizeof(INPUT));
+    for (INPUT& k : in) k.type = INPUT_KEYBOARD;
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
+
+void PressCtrlShift(WORD key) { PressKey(key, {VK_CONTROL, VK_SHIFT}); }
 
 void PumpFor(DWORD ms) {
     DWORD end = GetTickCount() + ms;

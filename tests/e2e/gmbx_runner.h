@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,10 @@ void PumpFor(DWORD ms);
 // message boxes are answered meanwhile.
 bool WaitForTitle(HWND w, const std::string& part, DWORD timeoutMs, GmbxProcess* process = nullptr);
 
-// Ctrl+Shift+key, pressed and released with SendInput.
+// key pressed and released with SendInput while the modifier keys (VK_MENU,
+// VK_SHIFT, VK_CONTROL...) are held.
+void PressKey(WORD key, std::initializer_list<WORD> modifiers = {});
+// Ctrl+Shift+key.
 void PressCtrlShift(WORD key);
 
 // The text of a window (title).

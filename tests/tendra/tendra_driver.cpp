@@ -139,6 +139,29 @@ void TendraApp::Command(int id) { PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id,
 bool TendraApp::Visible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
 bool TendraApp::Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
 
+bool TendraApp::Activate() {
+    if (!main_) return false;
+    SetForegroundWindow(main_);
+    DWORD end = GetTickCount() + 5000;
+    while (GetForegroundWindow() != main_ || FocusId() == 0) {
+        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+        Idle(20);
+    }
+    return true;
+}
+
+int TendraApp::FocusId() const {
+    GUITHREADINFO info = {sizeof info};
+    if (!main_ || !GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) || !info.hwndFocus) return 0;
+    return IsChild(main_, info.hwndFocus) ? GetDlgCtrlID(info.hwndFocus) : -1;
+}
+
+int TendraApp::WaitForFocus(int id, DWORD timeoutMs) {
+    DWORD end = GetTickCount() + timeoutMs;
+    while (FocusId() != id && static_cast<int>(end - GetTickCount()) > 0) Idle(20);
+    return FocusId();
+}
+
 std::vector<std::wstring> TendraApp::ProgramLines() const {
     HWND list = Control(IDC_LST_PROGRAMY);
     std::vector<std::wstring> lines;

@@ -49,6 +49,15 @@ public:
     bool Visible(int id) const;
     bool Enabled(int id) const;
 
+    // Keyboard: makes the main window the foreground window, so that keys
+    // pressed with gmbx::e2e::PressKey reach it (false when it did not become
+    // one); the id of the control with the keyboard focus (0: none, -1: a
+    // window that is no control of ours); waits until the control with the
+    // id has the focus and returns the id that has it then.
+    bool Activate();
+    int FocusId() const;
+    int WaitForFocus(int id, DWORD timeoutMs = 5000);
+
     // LST_Programy: its lines and check marks; a click on the check box of a
     // line.
     std::vector<std::wstring> ProgramLines() const;

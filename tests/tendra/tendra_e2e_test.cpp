@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <filesystem>
 #include <mutex>
 #include <random>
@@ -22,6 +24,7 @@
 namespace tendra::e2e {
 namespace {
 
+using gmbx::e2e::PressKey;
 using gmbx::testutil::TempDir;
 using test::TestHttpServer;
 
@@ -367,6 +370,106 @@ TEST_F(TendraE2e, ProgramListAndPriceListDownloads) {
     EXPECT_FALSE(IsWindow(dlg));
     EXPECT_EQ(app.ProgramLines(), lines);
 
+    ASSERT_TRUE(app.Close(true));
+}
+
+// The keyboard alone: the access key of a label takes the focus to the
+// control it names, that of a button presses it; Tab and Shift+Tab go round
+// the controls of the page shown and the button row.
+TEST_F(TendraE2e, AccessKeysAndTabOrder) {
+    StoreKowalski();
+    TendraApp app(dir.Path().string(), server.http.BaseUrl());
+    ASSERT_NE(app.Main(), nullptr);
+    ASSERT_TRUE(app.Activate());
+    PressKey('D', {VK_MENU});
+    ASSERT_TRUE(app.WaitForPage(IDC_TAB_2));
+    ASSERT_EQ(app.WaitForFocus(IDC_EDT_NAZWISKO), IDC_EDT_NAZWISKO);
+
+    struct AccessKey {
+        char key;
+        int control;
+    };
+    // A key that two labels share goes on to the next of them: "&Organizacja"
+    // and "Sposób d&ostawy", "NI&P" and the button "&Pomoc".
+    const AccessKey form[] = {
+        {'O', IDC_EDT_ORGANIZACJA}, {'L', IDC_EDT_ULICA},    {'K', IDC_EDT_KOD},      {'M', IDC_EDT_MIASTO},
+        {'P', IDC_EDT_NIP},         {'T', IDC_EDT_TELEFON},  {'E', IDC_EDT_EMAIL},    {'U', IDC_EDT_UWAGI},
+        {'R', IDC_EDT_RACHUNEK},    {'O', IDC_LST_DOSTAWA},  {'O', IDC_EDT_ORGANIZACJA}, {'Z', IDC_LST_PROGRAMY},
+        {'I', IDC_EDT_NAZWISKO}};
+    for (const AccessKey& k : form) {
+        SCOPED_TRACE(std::string("Alt+") + k.key);
+        PressKey(k.key, {VK_MENU});
+        EXPECT_EQ(app.WaitForFocus(k.control), k.control);
+    }
+    // The text of an edit box taken with its key is selected.
+    DWORD_PTR selection = 0;
+    SendMessageTimeoutW(app.Control(IDC_EDT_NAZWISKO), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selection);
+    EXPECT_EQ(selection, MAKELONG(0, 12));
+    // "&Pomoc" once the focus is on NIP; after its box the focus is back on
+    // the button.
+    PressKey('P', {VK_MENU});
+    ASSERT_EQ(app.WaitForFocus(IDC_EDT_NIP), IDC_EDT_NIP);
+    PressKey('P', {VK_MENU});
+    auto boxes = app.Boxes(1, AnswerYes);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("verad.hlp"), std::string::npos);
+    EXPECT_EQ(app.WaitForFocus(IDC_BTN_POMOC), IDC_BTN_POMOC);
+
+    const int page2[] = {IDC_EDT_NAZWISKO, IDC_EDT_ORGANIZACJA, IDC_EDT_ULICA, IDC_EDT_KOD, IDC_EDT_MIASTO,
+                         IDC_EDT_NIP, IDC_EDT_TELEFON, IDC_EDT_EMAIL, IDC_EDT_UWAGI, IDC_EDT_RACHUNEK,
+                         IDC_LST_DOSTAWA, IDC_LST_PROGRAMY, IDC_BTN_LOAD_PRODUCTS, IDC_BTN_CENNIK,
+                         IDC_TOOLBARBUTTON971, IDC_BTN_POMOC, IDC_BTN_WSTECZ, IDC_BTN_DALEJ};
+    auto goRound = [&app](const int* order, size_t n, int start) {
+        size_t at = static_cast<size_t>(std::find(order, order + n, start) - order);
+        ASSERT_LT(at, n);
+        for (size_t i = 1; i <= n; ++i) {
+            int id = order[(at + i) % n];
+            PressKey(VK_TAB);
+            ASSERT_EQ(app.WaitForFocus(id), id) << "Tab " << i;
+        }
+        for (size_t i = 1; i <= n; ++i) {
+            int id = order[(at + n - i) % n];
+            PressKey(VK_TAB, {VK_SHIFT});
+            ASSERT_EQ(app.WaitForFocus(id), id) << "Shift+Tab " << i;
+        }
+    };
+    goRound(page2, std::size(page2), IDC_BTN_POMOC);
+
+    // Space checks the first program, Enter takes one seat; Alt+D goes on.
+    PressKey('Z', {VK_MENU});
+    ASSERT_EQ(app.WaitForFocus(IDC_LST_PROGRAMY), IDC_LST_PROGRAMY);
+    PressKey(VK_HOME);
+    PressKey(VK_SPACE);
+    ASSERT_NE(app.WaitForDialog(L"Ilo\u015b\u0107 zamawianych licencji"), nullptr);
+    PressKey(VK_RETURN);
+    app.Idle(300);
+    EXPECT_EQ(app.ProgramLines()[0], L"Orvel 2000 PRO - na 1  stanowisk(o)");
+    EXPECT_TRUE(app.Checked(0));
+    EXPECT_EQ(app.WaitForFocus(IDC_LST_PROGRAMY), IDC_LST_PROGRAMY);
+    PressKey('D', {VK_MENU});
+    ASSERT_TRUE(app.WaitForPage(IDC_TAB_3));
+
+    // The summary: "Adr&es", "Po&rt" and the check box "pro&xy".
+    PressKey('E', {VK_MENU});
+    EXPECT_EQ(app.WaitForFocus(IDC_EDT_PROXY), IDC_EDT_PROXY);
+    PressKey('R', {VK_MENU});
+    EXPECT_EQ(app.WaitForFocus(IDC_EDT_PORT), IDC_EDT_PORT);
+    PressKey('X', {VK_MENU});
+    EXPECT_EQ(app.WaitForFocus(IDC_CHK_PROXY), IDC_CHK_PROXY);
+    EXPECT_EQ(SendMessageW(app.Control(IDC_CHK_PROXY), BM_GETCHECK, 0, 0), BST_CHECKED);
+    const int page3[] = {IDC_MEM_TENDRA, IDC_CHK_PROXY, IDC_EDT_PROXY, IDC_EDT_PORT, IDC_CHK_NOCACHE,
+                         IDC_BTN_POMOC,  IDC_BTN_WSTECZ, IDC_BTN_AKCEPT};
+    goRound(page3, std::size(page3), IDC_CHK_PROXY);
+    // Escape in the letter leaves the page as it is.
+    PressKey(VK_TAB, {VK_SHIFT});
+    ASSERT_EQ(app.WaitForFocus(IDC_MEM_TENDRA), IDC_MEM_TENDRA);
+    PressKey(VK_ESCAPE);
+    app.Idle(300);
+    EXPECT_TRUE(app.Visible(IDC_MEM_TENDRA));
+    EXPECT_EQ(app.BoxCount(), 1u);
+
+    PressKey('W', {VK_MENU});
+    EXPECT_TRUE(app.WaitForPage(IDC_TAB_2));
     ASSERT_TRUE(app.Close(true));
 }
 
