@@ -653,21 +653,27 @@ void TKS_Zamawiacz::SetProgramLines(const std::vector<std::wstring>& lines) {
     HWND list = Item(IDC_LST_PROGRAMY);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const std::wstring& line : lines) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    UpdateProgramListExtent(lines);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void TKS_Zamawiacz::UpdateProgramListExtent(const std::vector<std::wstring>& lines) {
+    HWND list = Item(IDC_LST_PROGRAMY);
     HDC dc = GetDC(list);
     HGDIOBJ old = SelectObject(dc, font_);
     int widest = 0;
     for (const std::wstring& line : lines) {
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
         SIZE size;
         if (GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size) && size.cx > widest)
             widest = size.cx;
     }
     SelectObject(dc, old);
     ReleaseDC(list, dc);
+    // The check box in front of the text and the margins of DrawCheckItem.
     int itemHeight = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
     SendMessageW(list, LB_SETHORIZONTALEXTENT, widest + itemHeight + 12, 0);
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
 }
 
 void TKS_Zamawiacz::ShowProgramCheckmark(int index, bool checked) {
@@ -688,6 +694,8 @@ void TKS_Zamawiacz::LST_ProgramyClickCheck(int index) {
     int selected = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
     SendMessageW(list, LB_DELETESTRING, index, 0);
     SendMessageW(list, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(line.c_str()));
+    lines[index] = line;
+    UpdateProgramListExtent(lines);
     ShowProgramCheckmark(index, true);
     SendMessageW(list, LB_SETCURSEL, selected, 0);
 }

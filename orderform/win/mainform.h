@@ -61,6 +61,8 @@ private:
     std::vector<std::wstring> ProgramLines() const;
     std::vector<std::wstring> CheckedPrograms() const;
     void SetProgramLines(const std::vector<std::wstring>& lines);
+    // The list scrolls sideways as far as its widest line (the list's lines).
+    void UpdateProgramListExtent(const std::vector<std::wstring>& lines);
     void LST_ProgramyClickCheck(int index);
     void ShowProgramCheckmark(int index, bool checked);
 

@@ -373,6 +373,49 @@ TEST_F(TendraE2e, ProgramListAndPriceListDownloads) {
     ASSERT_TRUE(app.Close(true));
 }
 
+// A line that grows with its seat count beyond the list's width can be
+// scrolled to; when it shrinks again, so does the scrolling.
+TEST_F(TendraE2e, ProgramListScrollsAsFarAsItsWidestLine) {
+    TendraApp app(dir.Path().string(), server.http.BaseUrl());
+    ASSERT_NE(app.Main(), nullptr);
+    app.Click(IDC_BTN_DALEJ);
+    ASSERT_TRUE(app.WaitForPage(IDC_TAB_2));
+    HWND list = app.Control(IDC_LST_PROGRAMY);
+    RECT client;
+    GetClientRect(list, &client);
+    auto extent = [list] { return static_cast<int>(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0)); };
+    auto scrollBar = [list] { return (GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) != 0; };
+    const int loaded = extent();
+    EXPECT_LE(loaded, client.right);
+    EXPECT_FALSE(scrollBar());
+
+    const std::wstring upgrade = L"Orvel aktualizacja (upgrade) do 2000 PRO";
+    ASSERT_EQ(app.ProgramLines()[1], upgrade);
+    int previous = loaded;
+    struct Step {
+        const wchar_t* seats;
+        bool wider;  // than the line before
+    };
+    for (Step step : {Step{L"500", true}, Step{L"5", false}}) {
+        SCOPED_TRACE(Utf8(step.seats));
+        app.ClickCheckBox(1);
+        HWND dlg = app.WaitForDialog(L"Ilo\u015b\u0107 zamawianych licencji");
+        ASSERT_NE(dlg, nullptr);
+        SendDlgItemMessageW(dlg, IDC_LIC_COUNT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.seats));
+        PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        app.WaitGone(dlg);
+        ASSERT_EQ(app.ProgramLines()[1], upgrade + L" - na " + step.seats + L"  stanowisk(o)");
+        EXPECT_EQ(extent() > previous, step.wider) << extent() << " after " << previous;
+        EXPECT_GT(extent(), client.right);
+        EXPECT_TRUE(scrollBar());
+        previous = extent();
+        app.ClickCheckBox(1);  // unchecked: asks nothing, changes nothing
+        app.Idle(200);
+        EXPECT_EQ(extent(), previous);
+    }
+    ASSERT_TRUE(app.Close(true));
+}
+
 // The keyboard alone: the access key of a label takes the focus to the
 // control it names, that of a button presses it; Tab and Shift+Tab go round
 // the controls of the page shown and the button row.
