@@ -20,26 +20,19 @@
 namespace tendra {
 
 const wchar_t kMainWindowClass[] = L"TKS_Zamawiacz";
-const wchar_t kAppTitle[] = L"KS Obs\u0142uga zam\u00f3wie\u0144 v3.0";
 
 namespace {
 
 const wchar_t kPageClass[] = L"TendraPage";
-const wchar_t kCaption[] = L"KS Obs\u0142uga zam\u00f3wie\u0144";
-const wchar_t kInformacja[] = L"Informacja";
 
 // Client size of the main window and the height of its button row.
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 constexpr int kPageHeight = 432;
 
-const wchar_t* const kDeliveryItems[] = {
-    L"Internetem, zap\u0142ata przelewem (+4z\u0142)",
-    L"Internetem, zap\u0142ata za pobraniem (+6z\u0142)",
-    L"na CD-ROM (+15 z\u0142), zap\u0142ata przelewem (+5z\u0142) = +20z\u0142",
-    L"na CD-ROM (+15 z\u0142), zap\u0142ata za pobraniem (+10z\u0142) = +25 z\u0142",
-};
-const wchar_t* const kInvoiceItems[] = {L"rachunek uproszcz.", L"bez rachunku"};
+// The items of LST_Dostawa and EDT_Rachunek: texts from their first one on.
+constexpr int kDeliveryItems = 4;
+constexpr int kInvoiceItems = 2;
 
 // Used until a stored or downloaded list replaces it.
 const wchar_t* const kBuiltInPrograms[] = {
@@ -52,20 +45,20 @@ const wchar_t* const kBuiltInPrograms[] = {
 
 struct FormField {
     int id;
-    const wchar_t* label;
+    UINT label;
     DWORD helpContext;
     const wchar_t* stored;
 };
 const FormField kFields[] = {
-    {IDC_EDT_NAZWISKO, L"&Imi\u0119 i nazwisko:", 40, stored::kName},
-    {IDC_EDT_ORGANIZACJA, L"&Organizacja (firma):", 50, stored::kOrganisation},
-    {IDC_EDT_ULICA, L"U&lica (adres):", 60, stored::kStreet},
-    {IDC_EDT_KOD, L"&Kod pocztowy:", 70, stored::kPostcode},
-    {IDC_EDT_MIASTO, L"&Miejscowo\u015b\u0107:", 70, stored::kCity},
-    {IDC_EDT_NIP, L"NI&P:", 80, stored::kNip},
-    {IDC_EDT_TELEFON, L"&Tel/fax:", 90, stored::kPhone},
-    {IDC_EDT_EMAIL, L"&E-Mail:", 100, stored::kEmail},
-    {IDC_EDT_UWAGI, L"&Uwagi:", 120, stored::kRemarks},
+    {IDC_EDT_NAZWISKO, IDS_LBL_NAZWISKO, 40, stored::kName},
+    {IDC_EDT_ORGANIZACJA, IDS_LBL_ORGANIZACJA, 50, stored::kOrganisation},
+    {IDC_EDT_ULICA, IDS_LBL_ULICA, 60, stored::kStreet},
+    {IDC_EDT_KOD, IDS_LBL_KOD, 70, stored::kPostcode},
+    {IDC_EDT_MIASTO, IDS_LBL_MIASTO, 70, stored::kCity},
+    {IDC_EDT_NIP, IDS_LBL_NIP, 80, stored::kNip},
+    {IDC_EDT_TELEFON, IDS_LBL_TELEFON, 90, stored::kPhone},
+    {IDC_EDT_EMAIL, IDS_LBL_EMAIL, 100, stored::kEmail},
+    {IDC_EDT_UWAGI, IDS_LBL_UWAGI, 120, stored::kRemarks},
 };
 
 // Pages pass their controls' notifications and focus moves (the rich-edit
@@ -209,7 +202,7 @@ bool TKS_Zamawiacz::Create(int show) {
     DWORD exStyle = WS_EX_CONTEXTHELP | WS_EX_CONTROLPARENT;
     RECT r = {0, 0, kWidth, kHeight};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    hwnd_ = CreateWindowExW(exStyle, kMainWindowClass, kCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
+    hwnd_ = CreateWindowExW(exStyle, kMainWindowClass, LoadText(IDS_CAPTION).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                             r.bottom - r.top, nullptr, nullptr, instance_, this);
     if (!hwnd_) return false;
     ShowWindow(hwnd_, show);
@@ -346,8 +339,17 @@ HWND TKS_Zamawiacz::Child(HWND parent, const wchar_t* cls, const wchar_t* text, 
     return c;
 }
 
+HWND TKS_Zamawiacz::Child(HWND parent, const wchar_t* cls, UINT text, DWORD style, int x, int y, int w, int h, int id,
+                          DWORD exStyle) {
+    return Child(parent, cls, LoadText(text).c_str(), style, x, y, w, h, id, exStyle);
+}
+
 HWND TKS_Zamawiacz::Label(HWND parent, const wchar_t* text, int x, int y, int w, int h, DWORD style) {
     return Child(parent, L"STATIC", text, style, x, y, w, h, IDC_LABEL_FIRST + nextLabelId_++);
+}
+
+HWND TKS_Zamawiacz::Label(HWND parent, UINT text, int x, int y, int w, int h, DWORD style) {
+    return Label(parent, LoadText(text).c_str(), x, y, w, h, style);
 }
 
 void TKS_Zamawiacz::NextDlgCtl(WPARAM wp, LPARAM lp) {
@@ -364,13 +366,14 @@ HWND TKS_Zamawiacz::Item(int id) const {
     return GetDlgItem(hwnd_, id);
 }
 
-void TKS_Zamawiacz::AddHint(HWND control, const wchar_t* text) {
+void TKS_Zamawiacz::AddHint(HWND control, UINT textId) {
+    std::wstring text = LoadText(textId);  // the tool tip keeps a copy
     TOOLINFOW ti = {};
     ti.cbSize = TTTOOLINFOW_V2_SIZE;
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     ti.hwnd = GetParent(control);
     ti.uId = reinterpret_cast<UINT_PTR>(control);
-    ti.lpszText = const_cast<wchar_t*>(text);
+    ti.lpszText = &text[0];
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
@@ -402,19 +405,19 @@ void TKS_Zamawiacz::FormCreate() {
 
     // The button row.
     int y = kPageHeight + 8;
-    HWND help = Child(hwnd_, L"BUTTON", L"&Pomoc", WS_TABSTOP | BS_PUSHBUTTON, 10, y, 100, 32, IDC_BTN_POMOC);
-    Child(hwnd_, L"BUTTON", L"&Wstecz", WS_TABSTOP | BS_PUSHBUTTON, 290, y, 100, 32, IDC_BTN_WSTECZ);
-    Child(hwnd_, L"BUTTON", L"&Dalej", WS_TABSTOP | BS_PUSHBUTTON, 400, y, 100, 32, IDC_BTN_DALEJ);
-    HWND accept = Child(hwnd_, L"BUTTON", L"&Akceptuj\u0119", WS_TABSTOP | BS_PUSHBUTTON, 510, y, 120, 32, IDC_BTN_AKCEPT);
+    HWND help = Child(hwnd_, L"BUTTON", IDS_BTN_POMOC, WS_TABSTOP | BS_PUSHBUTTON, 10, y, 100, 32, IDC_BTN_POMOC);
+    Child(hwnd_, L"BUTTON", IDS_BTN_WSTECZ, WS_TABSTOP | BS_PUSHBUTTON, 290, y, 100, 32, IDC_BTN_WSTECZ);
+    Child(hwnd_, L"BUTTON", IDS_BTN_DALEJ, WS_TABSTOP | BS_PUSHBUTTON, 400, y, 100, 32, IDC_BTN_DALEJ);
+    HWND accept = Child(hwnd_, L"BUTTON", IDS_BTN_AKCEPT, WS_TABSTOP | BS_PUSHBUTTON, 510, y, 120, 32, IDC_BTN_AKCEPT);
     if (HBITMAP b = ButtonPicture(L"POMOC")) SendMessageW(help, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(b));
     if (HBITMAP b = ButtonPicture(L"OK")) SendMessageW(accept, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(b));
 
     serverMenu_ = CreatePopupMenu();
-    AppendMenuW(serverMenu_, MF_STRING, IDM_PMNU_DRUK, L"Wy&drukuj zam\u00f3wienie");
-    AppendMenuW(serverMenu_, MF_STRING, IDM_PMNU_INET1, L"Wy\u015blij zam\u00f3wienie przez serwer &1");
-    AppendMenuW(serverMenu_, MF_STRING, IDM_PPMNU_INET2, L"Wy\u015blij zam\u00f3wienie przez serwer &2");
+    AppendMenuW(serverMenu_, MF_STRING, IDM_PMNU_DRUK, LoadText(IDS_PMNU_DRUK).c_str());
+    AppendMenuW(serverMenu_, MF_STRING, IDM_PMNU_INET1, LoadText(IDS_PMNU_INET1).c_str());
+    AppendMenuW(serverMenu_, MF_STRING, IDM_PPMNU_INET2, LoadText(IDS_PPMNU_INET2).c_str());
     AppendMenuW(serverMenu_, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(serverMenu_, MF_STRING, IDM_PMNU_SKLEP, L"Po\u0142\u0105cz si\u0119 ze stron\u0105 sklepu");
+    AppendMenuW(serverMenu_, MF_STRING, IDM_PMNU_SKLEP, LoadText(IDS_PMNU_SKLEP).c_str());
 
     LoadStoredData();
     ShowPage(0);
@@ -422,27 +425,17 @@ void TKS_Zamawiacz::FormCreate() {
 
 void TKS_Zamawiacz::CreatePage1() {
     HWND p = pages_[0];
-    HWND title = Label(p, kAppTitle, 20, 20, 600, 32);
+    HWND title = Label(p, IDS_APP_TITLE, 20, 20, 600, 32);
     SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
-    std::wstring text =
-        L"Dzi\u0119kujemy za zainteresowanie programami firmy Kestrin Software!\r\n\r\n"
-        L"Ten program pomo\u017ce Ci z\u0142o\u017cy\u0107 zam\u00f3wienie na licencje naszych program\u00f3w. "
-        L"Na nast\u0119pnej stronie wpisz swoje dane, wybierz rodzaj rachunku i spos\u00f3b dostawy, a potem "
-        L"zaznacz zamawiane programy (dla ka\u017cdego z nich podasz liczb\u0119 stanowisk). Przyciskami pod "
-        L"list\u0105 program\u00f3w mo\u017cesz pobra\u0107 z Internetu aktualn\u0105 list\u0119 program\u00f3w "
-        L"i aktualny cennik.\r\n\r\n"
-        L"Na ostatniej stronie zobaczysz gotowe zam\u00f3wienie. Po wci\u015bni\u0119ciu przycisku "
-        L"\u201eAkceptuj\u0119\u201d mo\u017cesz je wys\u0142a\u0107 przez Internet jednym z dw\u00f3ch serwer\u00f3w "
-        L"albo wydrukowa\u0107 i przes\u0142a\u0107 poczt\u0105.\r\n\r\n"
-        L"W razie pyta\u0144 prosimy o kontakt:\r\n";
-    for (int i = 0; i < 4; ++i) text += std::wstring(kSellerLines[i]) + L"\r\n";
-    text += L"e-mail: zamowienia@kestrin.pl";
+    std::wstring text = LoadText(IDS_WELCOME);
+    for (const wchar_t* line : kSellerLines) text += std::wstring(line) + L"\r\n";
+    text += LoadText(IDS_WELCOME_EMAIL);
     Label(p, text.c_str(), 20, 70, 600, 340);
 }
 
 void TKS_Zamawiacz::CreatePage2() {
     HWND p = pages_[1];
-    Child(p, L"BUTTON", L" Dane zamawiaj\u0105cego ", BS_GROUPBOX, 10, 6, 296, 318, IDC_GRP_DANE);
+    Child(p, L"BUTTON", IDS_GRP_DANE, BS_GROUPBOX, 10, 6, 296, 318, IDC_GRP_DANE);
     int y = 28;
     for (const FormField& f : kFields) {
         bool remarks = f.id == IDC_EDT_UWAGI;
@@ -456,18 +449,20 @@ void TKS_Zamawiacz::CreatePage2() {
     }
 
     // Tab order: the customer's data, invoice and delivery, programs.
-    Label(p, L"&Rachunek:", 10, 334, 200, 18);
+    Label(p, IDS_LBL_RACHUNEK, 10, 334, 200, 18);
     HWND invoice = Child(p, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 10, 352, 200, 200,
                          IDC_EDT_RACHUNEK);
-    for (const wchar_t* s : kInvoiceItems) SendMessageW(invoice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+    for (int i = 0; i < kInvoiceItems; ++i)
+        SendMessageW(invoice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadText(IDS_INVOICE_FIRST + i).c_str()));
     SetWindowContextHelpId(invoice, 30);
-    Label(p, L"Spos\u00f3b d&ostawy:", 220, 334, 410, 18);
+    Label(p, IDS_LBL_DOSTAWA, 220, 334, 410, 18);
     HWND delivery = Child(p, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 220, 352, 410, 200,
                           IDC_LST_DOSTAWA);
-    for (const wchar_t* s : kDeliveryItems) SendMessageW(delivery, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+    for (int i = 0; i < kDeliveryItems; ++i)
+        SendMessageW(delivery, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadText(IDS_DELIVERY_FIRST + i).c_str()));
     SetWindowContextHelpId(delivery, 160);
 
-    Label(p, L"&Zamawiam program(y):", 316, 8, 314, 18);
+    Label(p, IDS_LBL_PROGRAMY, 316, 8, 314, 18);
     HWND list = Child(p, L"LISTBOX", L"",
                       WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
                           LBS_NOINTEGRALHEIGHT,
@@ -475,47 +470,39 @@ void TKS_Zamawiacz::CreatePage2() {
     SetWindowSubclass(list, CheckListProc, kCheckListSubclass, 0);
     SetWindowContextHelpId(list, 150);
     SetProgramLines(std::vector<std::wstring>(std::begin(kBuiltInPrograms), std::end(kBuiltInPrograms)));
-    HWND load = Child(p, L"BUTTON", L"Aktualizuj list\u0119 program\u00f3w", WS_TABSTOP | BS_PUSHBUTTON, 316, 260,
-                      314, 28, IDC_BTN_LOAD_PRODUCTS);
-    HWND prices = Child(p, L"BUTTON", L"\u015aci\u0105gnij aktualny cennik", WS_TABSTOP | BS_PUSHBUTTON, 316, 296,
-                        314, 28, IDC_BTN_CENNIK);
-    AddHint(load, L"Aktualizuje list\u0119 dost\u0119pnych program\u00f3w\r\nWymagane pod\u0142\u0105czenie do sieci Internet!");
-    AddHint(prices, L"Wy\u015bwietla aktualny cennik\r\nWymagane pod\u0142\u0105czenie do sieci Internet!");
+    HWND load = Child(p, L"BUTTON", IDS_BTN_LOAD_PRODUCTS, WS_TABSTOP | BS_PUSHBUTTON, 316, 260, 314, 28,
+                      IDC_BTN_LOAD_PRODUCTS);
+    HWND prices = Child(p, L"BUTTON", IDS_BTN_CENNIK, WS_TABSTOP | BS_PUSHBUTTON, 316, 296, 314, 28, IDC_BTN_CENNIK);
+    AddHint(load, IDS_HINT_LOAD_PRODUCTS);
+    AddHint(prices, IDS_HINT_CENNIK);
 
-    Child(p, L"BUTTON", L"Kliknij tutaj, aby dowiedzie\u0107 si\u0119 wi\u0119cej na temat aktualizacji (upgrade)",
-          WS_TABSTOP | BS_PUSHBUTTON, 10, 390, 620, 30, IDC_TOOLBARBUTTON971);
+    Child(p, L"BUTTON", IDS_TOOLBARBUTTON971, WS_TABSTOP | BS_PUSHBUTTON, 10, 390, 620, 30, IDC_TOOLBARBUTTON971);
 
     // Kept for the stored data only; the user never sees them.
-    HWND proforma = CreateWindowExW(0, L"BUTTON", L"Prosz\u0119 o &faktur\u0119 proforma", WS_CHILD | BS_AUTOCHECKBOX,
-                                    0, 0, 300, 20, p, reinterpret_cast<HMENU>(IDC_CHK_PROFORMA), instance_, nullptr);
+    HWND proforma = CreateWindowExW(0, L"BUTTON", LoadText(IDS_CHK_PROFORMA).c_str(), WS_CHILD | BS_AUTOCHECKBOX, 0,
+                                    0, 300, 20, p, reinterpret_cast<HMENU>(IDC_CHK_PROFORMA), instance_, nullptr);
     HWND upow = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 20, 20, p,
                                 reinterpret_cast<HMENU>(IDC_CHK_UPOW), instance_, nullptr);
-    CreateWindowExW(0, L"STATIC",
-                    L"Upowa\u017cniam firm\u0119 Kestrin Software do wystawienia rachunku bez mojego podpisu.",
-                    WS_CHILD, 0, 0, 286, 20, p, reinterpret_cast<HMENU>(IDC_LBL_UPOWAZNIENIE), instance_, nullptr);
+    CreateWindowExW(0, L"STATIC", LoadText(IDS_LBL_UPOWAZNIENIE).c_str(), WS_CHILD, 0, 0, 286, 20, p,
+                    reinterpret_cast<HMENU>(IDC_LBL_UPOWAZNIENIE), instance_, nullptr);
     SetWindowContextHelpId(upow, 175);
     SetWindowContextHelpId(proforma, 180);
 }
 
 void TKS_Zamawiacz::CreatePage3() {
     HWND p = pages_[2];
-    Label(p,
-          L"Sprawd\u017a, czy zam\u00f3wienie jest poprawne. Je\u015bli tak, wci\u015bnij przycisk "
-          L"\u201eAkceptuj\u0119\u201d i wybierz, czy zam\u00f3wienie wydrukowa\u0107, czy wys\u0142a\u0107 przez "
-          L"Internet. Je\u015bli co\u015b trzeba poprawi\u0107, wr\u00f3\u0107 przyciskiem \u201eWstecz\u201d.",
-          10, 6, 620, 34);
+    Label(p, IDS_SUMMARY, 10, 6, 620, 34);
     const DWORD memoStyle = WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
     HWND memo = Child(p, MSFTEDIT_CLASS, L"", memoStyle, 10, 44, 620, 290, IDC_MEM_TENDRA, WS_EX_CLIENTEDGE);
     if (!memo && LoadLibraryW(L"riched20.dll"))
         memo = Child(p, RICHEDIT_CLASSW, L"", memoStyle, 10, 44, 620, 290, IDC_MEM_TENDRA, WS_EX_CLIENTEDGE);
     if (memo) SetWindowContextHelpId(memo, 130);
 
-    Child(p, L"BUTTON", L" Ustawienia PROXY (je\u015bli jeste\u015b za firewall'em) ", BS_GROUPBOX, 10, 340, 620, 84,
-          IDC_GRP_PROXY);
-    Child(p, L"BUTTON", L"U\u017cywaj serwera pro&xy", WS_TABSTOP | BS_AUTOCHECKBOX, 22, 362, 180, 20, IDC_CHK_PROXY);
-    Label(p, L"Adr&es:", 210, 364, 50, 18);
+    Child(p, L"BUTTON", IDS_GRP_PROXY, BS_GROUPBOX, 10, 340, 620, 84, IDC_GRP_PROXY);
+    Child(p, L"BUTTON", IDS_CHK_PROXY, WS_TABSTOP | BS_AUTOCHECKBOX, 22, 362, 180, 20, IDC_CHK_PROXY);
+    Label(p, IDS_LBL_PROXY, 210, 364, 50, 18);
     Child(p, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 262, 361, 200, 22, IDC_EDT_PROXY, WS_EX_CLIENTEDGE);
-    Label(p, L"Po&rt:", 478, 364, 40, 18);
+    Label(p, IDS_LBL_PORT, 478, 364, 40, 18);
     HWND port = Child(p, L"EDIT", L"80", WS_TABSTOP | ES_NUMBER, 520, 361, 70, 22, IDC_EDT_PORT, WS_EX_CLIENTEDGE);
     HWND spin = Child(p, UPDOWN_CLASSW, L"", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0,
                       0, 0, IDC_SPN_PORT);
@@ -524,8 +511,7 @@ void TKS_Zamawiacz::CreatePage3() {
     UDACCEL accel = {0, 10};
     SendMessageW(spin, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
     SendMessageW(spin, UDM_SETPOS32, 0, 80);
-    HWND nocache = Child(p, L"BUTTON", L"Nie u\u017cywaj pami\u0119ci podr\u0119cznej serwera proxy (no-cache)",
-                         WS_TABSTOP | BS_AUTOCHECKBOX, 22, 394, 400, 20, IDC_CHK_NOCACHE);
+    HWND nocache = Child(p, L"BUTTON", IDS_CHK_NOCACHE, WS_TABSTOP | BS_AUTOCHECKBOX, 22, 394, 400, 20, IDC_CHK_NOCACHE);
     SendMessageW(nocache, BM_SETCHECK, BST_CHECKED, 0);
 }
 
@@ -578,24 +564,21 @@ void TKS_Zamawiacz::NextButton() {
 bool TKS_Zamawiacz::ValidateForm() {
     struct Check {
         int id;
-        const wchar_t* message;
+        UINT message;
     };
     const Check checks[] = {
-        {IDC_EDT_NAZWISKO, L"Prosz\u0119 poda\u0107 imi\u0119 i nazwisko zamawiaj\u0105cego!"},
-        {IDC_EDT_KOD, L"Prosz\u0119 poda\u0107 kod pocztowy!"},
-        {IDC_EDT_ULICA, L"Prosz\u0119 poda\u0107 dok\u0142adny adres!"},
-        {IDC_EDT_MIASTO, L"Prosz\u0119 poda\u0107 dok\u0142adny adres!"},
-        {IDC_EDT_EMAIL, L"Prosz\u0119 poda\u0107 adres e-mail lub wpisa\u0107 'brak@brak' w przypadku nieposiadania!"},
+        {IDC_EDT_NAZWISKO, IDS_NEED_NAME}, {IDC_EDT_KOD, IDS_NEED_POSTCODE}, {IDC_EDT_ULICA, IDS_NEED_ADDRESS},
+        {IDC_EDT_MIASTO, IDS_NEED_ADDRESS}, {IDC_EDT_EMAIL, IDS_NEED_EMAIL},
     };
     for (const Check& c : checks) {
         if (GetWindowTextLengthW(Item(c.id)) == 0) {
-            InfoBox(hwnd_, c.message, kInformacja, kInfoIcon);
+            InfoBox(hwnd_, LoadText(c.message), LoadText(IDS_CAPTION_INFO), kInfoIcon);
             SetFocus(Item(c.id));
             return false;
         }
     }
     if (CheckedPrograms().empty()) {
-        InfoBox(hwnd_, L"Prosz\u0119 wybra\u0107 nazw\u0119 zamawianego programu", kInformacja, kInfoIcon);
+        InfoBox(hwnd_, LoadText(IDS_NEED_PROGRAM), LoadText(IDS_CAPTION_INFO), kInfoIcon);
         SetFocus(Item(IDC_LST_PROGRAMY));
         return false;
     }
@@ -732,7 +715,7 @@ void TKS_Zamawiacz::SaveStoredData() {
 }
 
 bool TKS_Zamawiacz::FormCloseQuery() {
-    if (Question(hwnd_, L"Czy na pewno opu\u015bci\u0107 program?", kInformacja) != 1) return false;
+    if (Question(hwnd_, LoadText(IDS_ASK_CLOSE), LoadText(IDS_CAPTION_INFO)) != 1) return false;
     SaveStoredData();
     httpc_.Abort();
     return true;
@@ -749,21 +732,12 @@ void TKS_Zamawiacz::BTN_AkceptClick() {
 }
 
 void TKS_Zamawiacz::PMNU_DrukClick() {
-    if (Question(hwnd_,
-                 L"Wybra\u0142e\u015b opcj\u0119 wydruku!Zam\u00f3wienie zostanie teraz wydrukowane. Po "
-                 L"wydrukowaniu nale\u017cy przes\u0142a\u0107 je na adres wskazany na wydruku. Wydrukowa\u0107 teraz?",
-                 kInformacja) != 1) {
-        InfoBox(hwnd_,
-                L"Zam\u00f3wienie nie zosta\u0142o wydrukowane!\r\nWybierz inna form\u0119 zakupu lub spr\u00f3buj "
-                L"ponownie wydrukowa\u0107 zam\u00f3wienie!",
-                L"Uwaga!", kWarningIcon);
+    if (Question(hwnd_, LoadText(IDS_ASK_PRINT), LoadText(IDS_CAPTION_INFO)) != 1) {
+        InfoBox(hwnd_, LoadText(IDS_NOT_PRINTED), LoadText(IDS_CAPTION_WARNING), kWarningIcon);
         return;
     }
-    if (!PrintLetter(hwnd_, letter_, L"Zam\u00f3wienie programu(\u00f3w) Kestrin Software)")) return;
-    if (Question(hwnd_,
-                 L"Zam\u00f3wienie zosta\u0142o wydrukowane! Dzi\u0119kujemy!\r\nCzy chcesz opu\u015bci\u0107 program "
-                 L"do zam\u00f3wie\u0144?",
-                 L"Informacja!") == 1)
+    if (!PrintLetter(hwnd_, letter_, LoadText(IDS_PRINT_DOCUMENT))) return;
+    if (Question(hwnd_, LoadText(IDS_PRINTED_ASK_CLOSE), LoadText(IDS_CAPTION_INFO_DONE)) == 1)
         PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
@@ -777,7 +751,7 @@ std::string TKS_Zamawiacz::HelpFile() const {
 
 bool TKS_Zamawiacz::HelpFileMissing() {
     if (GetFileAttributesA(HelpFile().c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-    InfoBox(hwnd_, L"Nie znaleziono pliku pomocy verad.hlp w folderze programu.", kInformacja, kWarningIcon);
+    InfoBox(hwnd_, LoadText(IDS_NO_HELP_FILE), LoadText(IDS_CAPTION_INFO), kWarningIcon);
     return true;
 }
 

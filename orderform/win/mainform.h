@@ -13,7 +13,6 @@
 namespace tendra {
 
 extern const wchar_t kMainWindowClass[];  // "TKS_Zamawiacz"
-extern const wchar_t kAppTitle[];         // "KS Obsługa zamówień v3.0"
 
 // Posted to the main window with the index of a program line that was just
 // checked: asks for its seat count.
@@ -37,11 +36,15 @@ private:
     void FormCreate();
     HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, int id,
                DWORD exStyle = 0);
+    // The same with a text of the resource script (IDS_...).
+    HWND Child(HWND parent, const wchar_t* cls, UINT text, DWORD style, int x, int y, int w, int h, int id,
+               DWORD exStyle = 0);
     HWND Label(HWND parent, const wchar_t* text, int x, int y, int w, int h, DWORD style = SS_LEFT);
+    HWND Label(HWND parent, UINT text, int x, int y, int w, int h, DWORD style = SS_LEFT);
     void CreatePage1();
     void CreatePage2();
     void CreatePage3();
-    void AddHint(HWND control, const wchar_t* text);
+    void AddHint(HWND control, UINT textId);
     HWND Item(int id) const;
     // WM_NEXTDLGCTL, which the dialog-message handling of the message loop
     // sends for the access key of a label (focus to the label, then on to

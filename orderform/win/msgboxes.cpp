@@ -1,5 +1,8 @@
 #include "orderform/win/msgboxes.h"
 
+#include "orderform/res/resource.h"
+#include "orderform/win/wintext.h"
+
 namespace tendra {
 
 void InfoBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT icon) {
@@ -7,9 +10,9 @@ void InfoBox(HWND owner, const std::wstring& text, const std::wstring& caption, 
 }
 
 int Question(HWND owner, const std::wstring& text, const std::wstring& caption) {
-    const wchar_t* t = text.empty() ? L"Czy aby na pewno wykona\u0107 t\u0105 operacj\u0119?" : text.c_str();
-    const wchar_t* c = caption.empty() ? L"Konieczne potwierdzenie!" : caption.c_str();
-    switch (MessageBoxW(owner, t, c, MB_YESNO | MB_ICONQUESTION)) {
+    std::wstring t = text.empty() ? LoadText(IDS_CONFIRM) : text;
+    std::wstring c = caption.empty() ? LoadText(IDS_CAPTION_CONFIRM) : caption;
+    switch (MessageBoxW(owner, t.c_str(), c.c_str(), MB_YESNO | MB_ICONQUESTION)) {
     case IDYES: return 1;
     case IDNO: return 0;
     default: return 255;

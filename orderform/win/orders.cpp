@@ -17,10 +17,6 @@
 namespace tendra {
 namespace {
 
-const wchar_t kInformacja[] = L"Informacja";
-const wchar_t kConnected[] = L"Czy jeste\u015b pod\u0142\u0105czony(a) do sieci Internet?";
-const wchar_t kDownloadFailed[] = L"B\u0142\u0105d podczas pr\u00f3by \u015bci\u0105gni\u0119cia aktualnego cennika!";
-
 // Marks a request as running for the time of its call, so that closing the
 // window meanwhile waits for the call to come back.
 class RunningRequest {
@@ -55,11 +51,8 @@ void TKS_Zamawiacz::ApplyProxySettings() {
 void TKS_Zamawiacz::PMNU_Inet1Click(int tag) {
     const std::string& url = tag == 1 ? endpoints_.order1 : endpoints_.order2;
     std::string signature = ServerSignature(tag == 1 ? endpoints_.orderHost1 : endpoints_.orderHost2);
-    if (Question(hwnd_, kConnected, kInformacja) != 1) {
-        InfoBox(hwnd_,
-                L"Pod\u0142\u0105cz si\u0119 do sieci i ponownie wci\u015bnij przycisk \"AKCEPTUJ\u0118\"\r\nlub "
-                L"wybierz inna form\u0119 zam\u00f3wienia!",
-                kInformacja, kWarningIcon);
+    if (Question(hwnd_, LoadText(IDS_ASK_CONNECTED), LoadText(IDS_CAPTION_INFO)) != 1) {
+        InfoBox(hwnd_, LoadText(IDS_CONNECT_TO_SEND), LoadText(IDS_CAPTION_INFO), kWarningIcon);
         return;
     }
     OrderForm form;
@@ -103,24 +96,15 @@ void TKS_Zamawiacz::PMNU_Inet1Click(int tag) {
     }
     EnableWindow(accept, TRUE);
     if (sent)
-        InfoBox(hwnd_,
-                L"Zam\u00f3wienie zosta\u0142o poprawnie wys\u0142ane! Dzi\u0119kujemy!\r\nWkr\u00f3tce prze\u015blemy "
-                L"potwierdzenie z\u0142o\u017conego zam\u00f3wienia!",
-                L"Podzi\u0119kowanie!", kInfoIcon);
+        InfoBox(hwnd_, LoadText(IDS_ORDER_SENT), LoadText(IDS_CAPTION_THANKS), kInfoIcon);
     else
-        InfoBox(hwnd_,
-                L"Nie uda\u0142o si\u0119 wys\u0142a\u0107 zam\u00f3wienia! Je\u015bli jeste\u015b za firewall'em, "
-                L"okre\u015bl ustawienia PROXY.\r\nJe\u015bli nadal nie mo\u017cesz wys\u0142a\u0107 zam\u00f3wienia, "
-                L"u\u017cyj drugiego serwera, po\u0142\u0105cz si\u0119 ze stron\u0105 sklepu internetowego lub "
-                L"wydrukuj i wy\u015blij zam\u00f3wienie zwyk\u0142\u0105 poczt\u0105.",
-                L"B\u0142\u0105d!", kErrorIcon);
+        InfoBox(hwnd_, LoadText(IDS_ORDER_NOT_SENT), LoadText(IDS_CAPTION_ERROR), kErrorIcon);
 }
 
 void TKS_Zamawiacz::BTN_Load_ProductsClick() {
     collected_.clear();
-    if (Question(hwnd_, kConnected, kInformacja) != 1) {
-        InfoBox(hwnd_, L"Pod\u0142\u0105cz si\u0119 do sieci i spr\u00f3buj ponownie zaktualizowa\u0107 list\u0119!",
-                kInformacja, kWarningIcon);
+    if (Question(hwnd_, LoadText(IDS_ASK_CONNECTED), LoadText(IDS_CAPTION_INFO)) != 1) {
+        InfoBox(hwnd_, LoadText(IDS_CONNECT_TO_UPDATE_LIST), LoadText(IDS_CAPTION_INFO), kWarningIcon);
         return;
     }
     Download(endpoints_.programs);
@@ -128,10 +112,8 @@ void TKS_Zamawiacz::BTN_Load_ProductsClick() {
 
 void TKS_Zamawiacz::BTN_CennikClick() {
     collected_.clear();
-    if (Question(hwnd_, kConnected, kInformacja) != 1) {
-        InfoBox(hwnd_,
-                L"Pod\u0142\u0105cz si\u0119 do sieci i spr\u00f3buj ponownie obejrze\u0107 aktualny cennik!",
-                kInformacja, kWarningIcon);
+    if (Question(hwnd_, LoadText(IDS_ASK_CONNECTED), LoadText(IDS_CAPTION_INFO)) != 1) {
+        InfoBox(hwnd_, LoadText(IDS_CONNECT_TO_SEE_PRICES), LoadText(IDS_CAPTION_INFO), kWarningIcon);
         return;
     }
     Download(endpoints_.prices);
@@ -161,7 +143,7 @@ void TKS_Zamawiacz::Download(const std::string& url) {
         return;
     }
     if (failed) {
-        InfoBox(hwnd_, kDownloadFailed, L"B\u0142\u0105d!", kErrorIcon);
+        InfoBox(hwnd_, LoadText(IDS_DOWNLOAD_FAILED), LoadText(IDS_CAPTION_ERROR), kErrorIcon);
         return;
     }
     // The document is taken up only once the request has finished well, so
@@ -191,26 +173,25 @@ void TKS_Zamawiacz::FinishDownload() {
         // A list we could not read back at the next start is not taken.
         if (document_.size() <= kMaxListBytes) lines = SplitListText(text);
         if (lines.empty()) {  // nothing usable came: keep what we have
-            InfoBox(hwnd_, kDownloadFailed, L"B\u0142\u0105d!", kErrorIcon);
+            InfoBox(hwnd_, LoadText(IDS_DOWNLOAD_FAILED), LoadText(IDS_CAPTION_ERROR), kErrorIcon);
             return;
         }
         SetProgramLines(lines);
         SaveProgramList(ProgramListPath(), lines);
         collected_.clear();
-        InfoBox(hwnd_, L"Aktualizacja listy produkt\u00f3w zosta\u0142a przeprowadzona pomy\u015blnie!", kInformacja,
-                kInfoIcon);
+        InfoBox(hwnd_, LoadText(IDS_LIST_UPDATED), LoadText(IDS_CAPTION_INFO), kInfoIcon);
     } else if (httpc_.URL == endpoints_.prices) {
         TCEnnikDlg(hwnd_, text);
     }
 }
 
 void TKS_Zamawiacz::PMNU_SklepClick() {
-    if (Question(hwnd_, L"Czy jeste\u015b pod\u0142\u0105\u0107zony do sieci Internet?", L"Pytanie") != 1) return;
+    if (Question(hwnd_, LoadText(IDS_ASK_CONNECTED_SHOP), LoadText(IDS_CAPTION_QUESTION)) != 1) return;
     ShellExecuteA(hwnd_, nullptr, endpoints_.shop.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void TKS_Zamawiacz::DefaultErrorHandler(const std::exception& e) {
-    InfoBox(hwnd_, FromCp1250(e.what()), kAppTitle, kErrorIcon);
+    InfoBox(hwnd_, FromCp1250(e.what()), LoadText(IDS_APP_TITLE), kErrorIcon);
 }
 
 }  // namespace tendra

@@ -10,4 +10,11 @@ std::wstring TextOf(HWND w) {
     return s;
 }
 
+std::wstring LoadText(UINT id) {
+    const wchar_t* text = nullptr;
+    // With no buffer size LoadStringW hands out the text in the resource.
+    int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+    return n > 0 && text ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
+}
+
 }  // namespace tendra

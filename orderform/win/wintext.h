@@ -1,4 +1,4 @@
-// Text of a window or control as UTF-16.
+// Texts of windows and of the program's resource script, as UTF-16.
 #pragma once
 #include <windows.h>
 
@@ -7,5 +7,8 @@
 namespace tendra {
 
 std::wstring TextOf(HWND window);
+
+// A text of the program's STRINGTABLE (IDS_...); empty when it has none.
+std::wstring LoadText(UINT id);
 
 }  // namespace tendra

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <mutex>
 #include <random>
+#include <set>
 
 #include "orderform/cp1250.h"
 #include "orderform/customer.h"
@@ -370,6 +371,54 @@ TEST_F(TendraE2e, ProgramListAndPriceListDownloads) {
     EXPECT_FALSE(IsWindow(dlg));
     EXPECT_EQ(app.ProgramLines(), lines);
 
+    ASSERT_TRUE(app.Close(true));
+}
+
+BOOL CALLBACK CollectText(HWND w, LPARAM lp) {
+    wchar_t text[2048] = L"";
+    GetWindowTextW(w, text, 2048);
+    reinterpret_cast<std::set<std::wstring>*>(lp)->insert(text);
+    return TRUE;
+}
+
+// The texts come from the program's resource script, all of them there,
+// and the window shows them as they stand.
+TEST_F(TendraE2e, TextsOfTheWindow) {
+    HMODULE exe = LoadLibraryExA((gmbx::e2e::BuildDir() + "\\tendra.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    for (UINT id = IDS_TEXT_FIRST; id <= IDS_TEXT_LAST; ++id) {
+        const wchar_t* text = nullptr;
+        EXPECT_GT(LoadStringW(exe, id, reinterpret_cast<LPWSTR>(&text), 0), 0) << "no text " << id;
+    }
+    FreeLibrary(exe);
+
+    TendraApp app(dir.Path().string(), server.http.BaseUrl());
+    ASSERT_NE(app.Main(), nullptr);
+    wchar_t caption[64] = L"";
+    GetWindowTextW(app.Main(), caption, 64);
+    EXPECT_STREQ(caption, L"KS Obs\u0142uga zam\u00f3wie\u0144");
+    std::set<std::wstring> shown;
+    EnumChildWindows(app.Main(), CollectText, reinterpret_cast<LPARAM>(&shown));
+    const wchar_t* const expected[] = {
+        L"KS Obs\u0142uga zam\u00f3wie\u0144 v3.0",
+        L"&Pomoc", L"&Wstecz", L"&Dalej", L"&Akceptuj\u0119",
+        L" Dane zamawiaj\u0105cego ", L"&Imi\u0119 i nazwisko:", L"&Organizacja (firma):", L"U&lica (adres):",
+        L"&Kod pocztowy:", L"&Miejscowo\u015b\u0107:", L"NI&P:", L"&Tel/fax:", L"&E-Mail:", L"&Uwagi:",
+        L"&Rachunek:", L"Spos\u00f3b d&ostawy:", L"&Zamawiam program(y):",
+        L"Aktualizuj list\u0119 program\u00f3w", L"\u015aci\u0105gnij aktualny cennik",
+        L"Kliknij tutaj, aby dowiedzie\u0107 si\u0119 wi\u0119cej na temat aktualizacji (upgrade)",
+        L"Prosz\u0119 o &faktur\u0119 proforma",
+        L" Ustawienia PROXY (je\u015bli jeste\u015b za firewall'em) ", L"U\u017cywaj serwera pro&xy", L"Adr&es:",
+        L"Po&rt:", L"Nie u\u017cywaj pami\u0119ci podr\u0119cznej serwera proxy (no-cache)",
+    };
+    for (const wchar_t* text : expected) EXPECT_EQ(shown.count(text), 1u) << Utf8(text);
+    // The welcome page ends with the seller's address.
+    bool welcome = false;
+    for (const std::wstring& text : shown)
+        welcome |= text.rfind(L"Dzi\u0119kujemy za zainteresowanie", 0) == 0 &&
+                   text.find(L"\r\nKestrin Software\r\n") != std::wstring::npos &&
+                   text.size() > 30 && text.substr(text.size() - 29) == L"e-mail: zamowienia@kestrin.pl";
+    EXPECT_TRUE(welcome);
     ASSERT_TRUE(app.Close(true));
 }
 
