@@ -37,7 +37,7 @@ HttpReplyReader::HttpReplyReader(HttpReplyListener* listener) : m_listener(liste
 void HttpReplyReader::Reset() {
     m_used = 0;
     m_buffer[0] = 0;
-    m_inBody = m_headerComplete = m_headerLess = m_stopped = false;
+    m_inBody = m_stopped = false;
     m_final = HttpReadResult::More;
     m_status = 0;
     m_reason.clear();
@@ -110,14 +110,12 @@ HttpReadResult HttpReplyReader::HeaderLine(const std::string& line, size_t rawSt
             // No header at all: this line is the start of the document.
             if (m_contentType.empty())
                 m_contentType = "text/html";
-            m_headerLess = true;
             EndOfHeader(rawStart);
             return Result();
         }
     }
     if (line.empty()) {
-        if (Redirection()) {
-            m_headerComplete = true;
+        if (!m_location.empty()) { // a redirection
             m_final = HttpReadResult::Redirect;
             return m_final;
         }
@@ -162,7 +160,6 @@ HttpReadResult HttpReplyReader::HeaderLine(const std::string& line, size_t rawSt
 // The header is over; the buffered bytes from restStart on are the first
 // document block.
 void HttpReplyReader::EndOfHeader(size_t restStart) {
-    m_headerComplete = true;
     m_inBody = true;
     // Deliver copies its block into the buffer: take the rest out first.
     std::string first(m_buffer + restStart, m_used - restStart);

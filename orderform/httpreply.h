@@ -45,18 +45,14 @@ public:
     // Called from a listener call: Feed returns Stopped as soon as it returns.
     void Stop() { m_stopped = true; }
 
-    bool InBody() const { return m_inBody; }
-    bool HeaderComplete() const { return m_headerComplete; } // empty line seen, or a header-less reply
-    bool HeaderLess() const { return m_headerLess; }
+    bool InBody() const { return m_inBody; } // the header is over and a document follows
     int StatusCode() const { return m_status; }
     const std::string& ReasonPhrase() const { return m_reason; }
     long long ContentLength() const { return m_contentLength; } // -1: not given
     const std::string& ContentType() const { return m_contentType; }
     const std::string& Location() const { return m_location; } // value of the last "Location" field
-    bool Redirection() const { return !m_location.empty(); }
     const std::vector<std::string>& HeaderLines() const { return m_headerLines; }
     const std::vector<std::string>& AuthRequests() const { return m_authRequests; }
-    long long BodyBytes() const { return m_bodyBytes; }
     long long BodyBlocks() const { return m_bodyBlocks; }
     // The document is shorter than its "Content-Length" said.
     bool BodyTruncated() const { return m_contentLength >= 0 && m_bodyBytes < m_contentLength; }
@@ -72,8 +68,6 @@ private:
     char m_buffer[kBufferSize + 1];
     size_t m_used = 0;
     bool m_inBody = false;
-    bool m_headerComplete = false;
-    bool m_headerLess = false;
     bool m_stopped = false;
     HttpReadResult m_final = HttpReadResult::More;
     int m_status = 0;

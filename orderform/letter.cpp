@@ -108,13 +108,4 @@ Letter BuildOrderLetter(const OrderData& d) {
     return letter;
 }
 
-std::wstring LetterPlainText(const Letter& letter, const std::wstring& separator) {
-    std::wstring text;
-    for (std::size_t i = 0; i < letter.size(); ++i) {
-        if (i) text += separator;
-        text += letter[i].text;
-    }
-    return text;
-}
-
 }  // namespace tendra

@@ -35,8 +35,4 @@ extern const wchar_t* const kSellerLines[4];
 
 Letter BuildOrderLetter(const OrderData& data);
 
-// The letter as plain text, paragraphs separated by `separator`
-// (what the rich-edit box shows, for comparisons).
-std::wstring LetterPlainText(const Letter& letter, const std::wstring& separator = L"\r");
-
 }  // namespace tendra

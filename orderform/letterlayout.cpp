@@ -3,6 +3,7 @@
 #include <algorithm>
 
 namespace tendra {
+namespace {
 
 TextStyle StyleOf(const Paragraph& p) {
     TextStyle s;
@@ -12,8 +13,6 @@ TextStyle StyleOf(const Paragraph& p) {
     s.sizeDelta = p.sizeDelta;
     return s;
 }
-
-namespace {
 
 // No line of a page holds more characters than this in any legible font; longer
 // runs are not measured whole (which would make a huge word cost quadratic time).

@@ -20,8 +20,6 @@ struct TextStyle {
     }
 };
 
-TextStyle StyleOf(const Paragraph& p);
-
 // Font metrics as the device sees them, in device units.
 class TextMetrics {
 public:

@@ -1,9 +1,12 @@
 #include "orderform/programline.h"
 
 namespace tendra {
+namespace {
 
 const wchar_t kSeatMarker[] = L" - na ";
 const wchar_t kSeatSuffix[] = L"  stanowisk(o)";
+
+}  // namespace
 
 std::wstring ProgramName(const std::wstring& line) {
     size_t at = line.find(kSeatMarker);

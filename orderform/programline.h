@@ -6,9 +6,6 @@
 
 namespace tendra {
 
-extern const wchar_t kSeatMarker[];  // " - na "
-extern const wchar_t kSeatSuffix[];  // "  stanowisk(o)"
-
 // The program name: the text before " - na " when the line has a count,
 // else the whole line.
 std::wstring ProgramName(const std::wstring& line);

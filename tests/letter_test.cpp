@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "tests/testutil/lettertext.h"
+
 namespace tendra {
 namespace {
 
@@ -172,7 +174,7 @@ TEST(OrderLetter, DateAppearsInThePlaceLineAndThePriceListSentence) {
     d.date = L"07.12.2026";
     const Letter l = BuildOrderLetter(d);
     EXPECT_EQ(l[2].text, L"Łódź, 07.12.2026");
-    const std::wstring plain = LetterPlainText(l, L"\n");
+    const std::wstring plain = gmbx::testutil::LetterPlainText(l, L"\n");
     EXPECT_NE(plain.find(L"z dnia 07.12.2026, z którym"), std::wstring::npos);
     EXPECT_EQ(plain.substr(0, 2), L"\n\n");
 }

@@ -8,6 +8,9 @@
 namespace tendra {
 namespace {
 
+constexpr int kMinSeats = 1;
+constexpr int kMaxSeats = 500;
+
 struct PriceListArgs {
     const std::wstring* text;
     HFONT font;

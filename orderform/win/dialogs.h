@@ -6,9 +6,6 @@
 
 namespace tendra {
 
-constexpr int kMinSeats = 1;
-constexpr int kMaxSeats = 500;
-
 // TLicencjaDlg, "Ilość zamawianych licencji": the number of seats (1 to 500,
 // starting at 1); 0 when it was cancelled.
 int TLicencjaDlg(HWND owner);

@@ -21,6 +21,8 @@ const char kWindowClass[] = "TendraHttpCliWindow";
 const size_t kSendBlock = 8193;
 const size_t kReceiveBlock = HttpReplyReader::kBufferSize;
 const int kBlocksPerNotice = 16;
+// One redirection more ends the request with status 404 "Too many redirections".
+const int kMaxRedirections = 20;
 
 LRESULT CALLBACK HttpCliWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -50,13 +52,7 @@ bool NumericAddress(const std::string& host, unsigned long* address) {
     return true;
 }
 
-const char* MethodName(HttpRequestType type) {
-    switch (type) {
-    case HttpRequestType::Post: return "POST";
-    case HttpRequestType::Head: return "HEAD";
-    default: return "GET";
-    }
-}
+const char* MethodName(HttpRequestType type) { return type == HttpRequestType::Post ? "POST" : "GET"; }
 
 } // namespace
 
@@ -84,7 +80,6 @@ struct THttpCli::Impl : HttpReplyListener {
     bool finishing = false;
     int status = 0;
     std::string reason, location, docName;
-    long long rcvdCount = 0, sentCount = 0;
     int errorCode = 0;
     int redirections = 0;
     std::exception_ptr handlerError;
@@ -151,7 +146,6 @@ struct THttpCli::Impl : HttpReplyListener {
         redirections = 0;
         errorCode = 0;
         handlerError = nullptr;
-        rcvdCount = sentCount = 0;
         location.clear();
         if (t == HttpRequestType::Post) {
             sendEnd = sendStream->size();
@@ -296,7 +290,6 @@ struct THttpCli::Impl : HttpReplyListener {
         size_t n = std::min(kSendBlock, end - sendPos);
         std::string block = sendStream->substr(sendPos, n); // zero-terminated copy
         sendPos += n;
-        sentCount += static_cast<long long>(n);
         Fire(cli.OnSendData, block.c_str(), n);
         if (!Active())
             return;
@@ -374,7 +367,7 @@ struct THttpCli::Impl : HttpReplyListener {
             return;
         socket.Close();
         if (reader.InBody()) {
-            bool noBody = type == HttpRequestType::Head || status == 204 || status == 304;
+            bool noBody = status == 204 || status == 304;
             if (error) {
                 Fail(404, ErrorText(error), 404);
             } else if (!noBody && reader.BodyTruncated()) {
@@ -420,7 +413,7 @@ struct THttpCli::Impl : HttpReplyListener {
 
     void Redirect() {
         socket.Close();
-        if (++redirections > cli.MaxRedirections) {
+        if (++redirections > kMaxRedirections) {
             Fail(404, "Too many redirections", 404);
             return;
         }
@@ -572,7 +565,6 @@ struct THttpCli::Impl : HttpReplyListener {
             reader.Stop();
     }
     void DocData(const char* data, size_t len) override {
-        rcvdCount += static_cast<long long>(len);
         if (receiveStream)
             receiveStream->append(data, len);
         Fire(cli.OnDocData, data, len);
@@ -637,25 +629,15 @@ void THttpCli::SetReceiveStream(std::string* sink) { m->receiveStream = sink; }
 
 void THttpCli::Get() { m->Sync(HttpRequestType::Get); }
 void THttpCli::Post() { m->Sync(HttpRequestType::Post); }
-void THttpCli::Head() { m->Sync(HttpRequestType::Head); }
-void THttpCli::GetASync() { m->Start(HttpRequestType::Get); }
-void THttpCli::PostASync() { m->Start(HttpRequestType::Post); }
-void THttpCli::HeadASync() { m->Start(HttpRequestType::Head); }
 void THttpCli::Abort() { m->Abort(); }
 
 HttpState THttpCli::State() const { return m->state; }
-HttpRequestType THttpCli::RequestType() const { return m->type; }
 int THttpCli::StatusCode() const { return m->status; }
 const std::string& THttpCli::ReasonPhrase() const { return m->reason; }
 long long THttpCli::ContentLength() const { return m->reader.ContentLength(); }
 const std::string& THttpCli::ContentType() const { return m->reader.ContentType(); }
 const std::string& THttpCli::Location() const { return m->location; }
 const std::vector<std::string>& THttpCli::RcvdHeader() const { return m->reader.HeaderLines(); }
-const std::vector<std::string>& THttpCli::AuthRequests() const { return m->reader.AuthRequests(); }
 const std::string& THttpCli::DocName() const { return m->docName; }
-long long THttpCli::RcvdCount() const { return m->rcvdCount; }
-long long THttpCli::SentCount() const { return m->sentCount; }
-int THttpCli::ErrorCode() const { return m->errorCode; }
-int THttpCli::RedirectionCount() const { return m->redirections; }
 
 } // namespace tendra

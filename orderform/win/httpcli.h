@@ -41,7 +41,7 @@ private:
 };
 
 enum class HttpState { Ready, NotConnected, Connected, DnsLookup, Connecting, WaitingHeader, ReceivingBody, Aborting };
-enum class HttpRequestType { Get, Post, Head };
+enum class HttpRequestType { Get, Post };
 
 class THttpCli {
 public:
@@ -57,9 +57,6 @@ public:
     // On: the wait of Get/Post takes only the client's own messages (socket,
     // look-up, ready), so no other window of the thread runs meanwhile.
     bool MultiThreaded = false;
-    // At most this many redirections per request; one more ends the request
-    // with status 404 "Too many redirections".
-    int MaxRedirections = 20;
 
     void SetSendStream(std::string* body, size_t position = 0); // POST body read from position; nullptr = none
     void SetReceiveStream(std::string* sink);                   // body appended here; nullptr = none
@@ -82,28 +79,22 @@ public:
     // IsDialogMessage).
     std::function<bool(MSG&)> MessageFilter;
 
-    void Get();  // synchronous: start, wait until ready, throw HttpException for status >= 400
+    // Start the request and wait until it is finished; throw HttpException
+    // for a busy client (1), nothing to post (2), an over-long header line
+    // (4), a failed look-up or connection, or a status of 400 or more.
+    void Get();
     void Post();
-    void Head();
-    void GetASync(); // start only; throws HttpException for a busy client (1) or nothing to post (2)
-    void PostASync();
-    void HeadASync();
     void Abort();
 
+    // The state, and what the reply of the current or last request said.
     HttpState State() const;
-    HttpRequestType RequestType() const;
     int StatusCode() const;
     const std::string& ReasonPhrase() const;
     long long ContentLength() const; // -1 when the reply did not give one
     const std::string& ContentType() const;
     const std::string& Location() const;
     const std::vector<std::string>& RcvdHeader() const;
-    const std::vector<std::string>& AuthRequests() const; // "WWW-Authenticate" values
     const std::string& DocName() const;
-    long long RcvdCount() const;   // document bytes of the current or last request
-    long long SentCount() const;   // body bytes posted by the current or last request
-    int ErrorCode() const;         // as OnRequestDone's error, once ready
-    int RedirectionCount() const;  // redirections followed by the current or last request
 
     struct Impl; // the request machinery (httpcli.cpp)
 

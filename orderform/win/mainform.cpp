@@ -19,11 +19,14 @@
 
 namespace tendra {
 
-const wchar_t kMainWindowClass[] = L"TKS_Zamawiacz";
-
 namespace {
 
+const wchar_t kMainWindowClass[] = L"TKS_Zamawiacz";
 const wchar_t kPageClass[] = L"TendraPage";
+
+// Posted to the main window with the index of a program line that was just
+// checked: asks for its seat count.
+constexpr UINT WM_APP_SEATS = WM_APP + 1;
 
 // Client size of the main window and the height of its button row.
 constexpr int kWidth = 640;

@@ -12,19 +12,12 @@
 
 namespace tendra {
 
-extern const wchar_t kMainWindowClass[];  // "TKS_Zamawiacz"
-
-// Posted to the main window with the index of a program line that was just
-// checked: asks for its seat count.
-constexpr UINT WM_APP_SEATS = WM_APP + 1;
-
 class TKS_Zamawiacz {
 public:
     explicit TKS_Zamawiacz(HINSTANCE instance);
     ~TKS_Zamawiacz();
     // Creates and shows the window; false when it could not be created.
     bool Create(int show);
-    HWND Window() const { return hwnd_; }
     // The message loop of the program; returns the exit code.
     int Run();
 

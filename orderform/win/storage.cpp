@@ -24,8 +24,7 @@ private:
     HANDLE h_;
 };
 
-}  // namespace
-
+// The folder of the running program, with a trailing backslash.
 std::wstring ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -40,6 +39,8 @@ std::wstring ProgramFolder() {
     size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? L".\\" : path.substr(0, slash + 1);
 }
+
+}  // namespace
 
 std::wstring ProgramListPath() { return ProgramFolder() + L"info.txt"; }
 

@@ -298,9 +298,7 @@ LRESULT TCustomWSocket::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
         }
         break;
-    case FD_OOB:
-        if (OnOutOfBand)
-            OnOutOfBand(error);
+    case FD_OOB: // selected with the other events; out-of-band data has no use here
         break;
     case FD_CLOSE:
         if (OnSessionClosed)

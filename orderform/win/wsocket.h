@@ -32,12 +32,10 @@ public:
     std::function<void(int error)> OnDataAvailable;    // data to Receive
     std::function<void()> OnDataSent;                  // the send buffer is empty again
     std::function<void(int error)> OnSessionClosed;    // the peer closed, or the connection failed
-    std::function<void(int error)> OnOutOfBand;
 
     // Starts a look-up; returns 0 or the error number of WSAAsyncGetHostByName.
     int DnsLookup(const std::string& host);
     void CancelDnsLookup();
-    bool DnsLookupRunning() const { return m_lookup != nullptr; }
     unsigned long DnsResult() const { return m_dnsResult; } // network byte order
 
     // Opens a socket (SO_KEEPALIVE, SO_REUSEADDR, events selected) and starts
@@ -48,7 +46,6 @@ public:
     int Receive(char* buffer, int len, int* error);
     // Queues data for sending; returns 0 or the error number.
     int Send(const char* data, size_t len);
-    size_t BufferedBytes() const { return m_sendBuffer.size() - m_sendOffset; }
     void Close();
     bool IsOpen() const { return m_socket != INVALID_SOCKET; }
     HWND Handle() const { return m_hwnd; }
@@ -57,6 +54,7 @@ public:
 
 private:
     int Flush();
+    size_t BufferedBytes() const { return m_sendBuffer.size() - m_sendOffset; }
 
     HWND m_hwnd = nullptr;
     SOCKET m_socket = INVALID_SOCKET;

@@ -19,6 +19,7 @@
 #include "orderform/win/letterprint.h"
 #include "orderform/win/letterview.h"
 #include "tests/tendra/test_printer.h"
+#include "tests/testutil/lettertext.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ TEST(LetterView, FillsTheRichEditBoxWithTextAndFormats) {
     EXPECT_NE(GetWindowLongW(box, GWL_STYLE) & ES_READONLY, 0);
 
     // The remarks' line break becomes a paragraph break, as any other.
-    std::wstring want = tendra::LetterPlainText(letter, L"\r");
+    std::wstring want = gmbx::testutil::LetterPlainText(letter, L"\r");
     want.replace(want.find(L"\r\n", want.find(L"Proszę o fakturę.")), 2, L"\r");
     const std::wstring text = BoxText(box);
     ASSERT_EQ(text.substr(0, want.size()), want);
