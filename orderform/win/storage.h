@@ -9,9 +9,6 @@
 
 namespace tendra {
 
-// A program list is a few lines; a stored list larger than this is not read.
-constexpr size_t kMaxListBytes = 1 << 20;
-
 // The folder of the running program, with a trailing backslash.
 std::wstring ProgramFolder();
 // "info.txt" in that folder.
