@@ -43,7 +43,9 @@ else()
     set(GMBX_GTEST GTest::gtest)
     set(GMBX_GTEST_MAIN GTest::gtest_main)
   endif()
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  # The fuzz targets need clang's libFuzzer, and the sanitizers to notice
+  # faults.
+  if(GMBX_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     set(GMBX_FUZZ ON)
     # Code under the fuzzer's instrumentation runs several times faster at
     # -O1, as libFuzzer advises: the fuzz targets and the libraries they link
