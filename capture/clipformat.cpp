@@ -37,6 +37,9 @@ namespace {
 
 uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+void PutLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
+}
 constexpr uint32_t kBitFields = 3;
 
 }  // namespace
@@ -75,7 +78,10 @@ bool PrepareClipboardDib(const uint8_t* data, size_t size, std::vector<uint8_t>*
     int64_t masks = 0;
     if (compression == kBitFields) {
         if (bits != 16 && bits != 32) return false;
-        if (headerSize == kInfoHeaderSize) masks = 12;  // later headers hold the masks themselves
+        // A 40-byte header is followed by the masks; a later header holds
+        // them in its own fields from byte 40 on, when it is long enough.
+        if (headerSize == kInfoHeaderSize) masks = 12;
+        else if (headerSize < kInfoHeaderSize + 12) return false;
     }
     const bool rle = compression == kCompressionRle8 || compression == kCompressionRle4;
     const int64_t rows = height < 0 ? -height : height;
@@ -87,7 +93,7 @@ bool PrepareClipboardDib(const uint8_t* data, size_t size, std::vector<uint8_t>*
         if (headerSize != kInfoHeaderSize && headerSize != kCoreHeaderSize) {
             // A later header: the reader takes the first 40 bytes of it.
             out->assign(data, data + kInfoHeaderSize);
-            (*out)[0] = kInfoHeaderSize;
+            PutLe32(out->data(), kInfoHeaderSize);
             out->insert(out->end(), data + headerSize, data + size);
         } else {
             out->assign(data, data + size);
@@ -99,8 +105,8 @@ bool PrepareClipboardDib(const uint8_t* data, size_t size, std::vector<uint8_t>*
     const bool plain = bits == 32 ? (r == 0xFF0000 && g == 0xFF00 && b == 0xFF) : (r == 0x7C00 && g == 0x3E0 && b == 0x1F);
     if (!plain) return false;
     out->assign(data, data + kInfoHeaderSize);
-    (*out)[0] = kInfoHeaderSize;
-    (*out)[16] = (*out)[17] = (*out)[18] = (*out)[19] = 0;  // no compression
+    PutLe32(out->data(), kInfoHeaderSize);
+    PutLe32(out->data() + 16, kCompressionNone);
     const uint8_t* rest = data + headerSize + masks;
     out->insert(out->end(), rest, data + size);
     return true;

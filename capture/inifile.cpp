@@ -12,26 +12,34 @@ namespace {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-bool SameName(const std::string& a, const char* b) {
-    size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
+// The first pair of that name, without regard to ASCII case; null when none.
+template <class Pairs>
+auto FindPair(Pairs& pairs, const char* name) -> decltype(&*pairs.begin()) {
+    const size_t n = std::strlen(name);
+    for (auto& p : pairs) {
+        if (p.name.size() != n) continue;
+        size_t i = 0;
+        while (i < n && LowerAscii(p.name[i]) == LowerAscii(name[i])) ++i;
+        if (i == n) return &p;
+    }
+    return nullptr;
 }
 
-// Reads one line without its '\n'; at most kIniMaxLine characters are kept,
-// and the text from a zero byte on is dropped (the line is a C string in the
-// file's own terms). False at the end of the file.
-bool ReadLine(std::FILE* f, std::string* line) {
+// Reads the line that starts at *pos without its '\n' and moves *pos past
+// it; at most kIniMaxLine characters are kept, and the text from a zero byte
+// on is dropped (the line is a C string in the file's own terms). False at
+// the end of the data.
+bool ReadLine(const char* data, size_t size, size_t* pos, std::string* line) {
     line->clear();
-    int c = std::fgetc(f);
-    if (c == EOF) return false;
-    bool cut = false;
-    for (; c != EOF && c != '\n'; c = std::fgetc(f)) {
-        if (c == 0) cut = true;
-        if (!cut && line->size() < kIniMaxLine) line->push_back(char(c));
-    }
+    if (*pos >= size) return false;
+    const char* begin = data + *pos;
+    const char* end = static_cast<const char*>(std::memchr(begin, '\n', size - *pos));
+    const size_t length = end ? size_t(end - begin) : size - *pos;
+    *pos += end ? length + 1 : length;
+    const char* zero = static_cast<const char*>(std::memchr(begin, 0, length));
+    size_t keep = zero ? size_t(zero - begin) : length;
+    if (keep > kIniMaxLine) keep = kIniMaxLine;
+    line->assign(begin, keep);
     return true;
 }
 
@@ -83,24 +91,39 @@ std::string SettingsFileBeside(const std::string& helpPath) {
 }
 
 bool IniFile::Load(const std::string& path) {
-    pairs_.clear();
+    Clear();
     path_ = path;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    std::fclose(f);
+    LoadFromMemory(text.data(), text.size());
+    return true;
+}
+
+void IniFile::LoadFromMemory(const char* data, size_t size) {
+    Clear();
     std::string line;
     Pair pair;
-    while (ReadLine(f, &line)) {
+    size_t pos = 0;
+    while (ReadLine(data, size, &pos, &line)) {
         if (ParseLine(line, &pair)) pairs_.push_back(pair);
     }
-    std::fclose(f);
-    return true;
+}
+
+std::string IniFile::Text() const {
+    std::string text;
+    for (const Pair& p : pairs_) text += "\"" + p.name + "\"  " + p.value + "\r\n";
+    return text;
 }
 
 bool IniFile::Write(bool write) {
     bool ok = true;
     if (write) {
-        std::string text;
-        for (const Pair& p : pairs_) text += "\"" + p.name + "\"  " + p.value + "\r\n";
+        const std::string text = Text();
         if (path_.empty()) {
             ok = false;
         } else {
@@ -117,24 +140,20 @@ bool IniFile::Write(bool write) {
             }
         }
     }
-    pairs_.clear();
+    Clear();
     return ok;
 }
 
 const std::string* IniFile::Find(const char* name) const {
-    for (const Pair& p : pairs_)
-        if (SameName(p.name, name)) return &p.value;
-    return nullptr;
+    const Pair* p = FindPair(pairs_, name);
+    return p ? &p->value : nullptr;
 }
 
 void IniFile::Put(const char* name, const std::string& valueText) {
-    for (Pair& p : pairs_) {
-        if (SameName(p.name, name)) {
-            p.value = valueText;
-            return;
-        }
-    }
-    pairs_.push_back(Pair{name, valueText});
+    if (Pair* p = FindPair(pairs_, name))
+        p->value = valueText;
+    else
+        pairs_.push_back(Pair{name, valueText});
 }
 
 long IniFile::GetValue(const char* name, uint32_t* type, void* data, uint32_t* length) const {

@@ -5,6 +5,7 @@
 // value text holds a number in decimal.
 // Portable: no windows.h.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <list>
 #include <string>
@@ -40,6 +41,10 @@ public:
     // runs to the end of the line without trailing CR and LF characters. A
     // name that occurs twice gives two pairs.
     bool Load(const std::string& path);
+    // The same reading over a file image in memory: clears the list and
+    // reads the pairs from size bytes at data (null only with size 0). The
+    // remembered path stays as it is.
+    void LoadFromMemory(const char* data, size_t size);
 
     // With write set, writes the list to the remembered path; in every case
     // the list is cleared afterwards (the remembered path stays). False only
@@ -47,6 +52,8 @@ public:
     // what it was before: the list goes to "<path>.tmp" first, which then
     // replaces the file in one step.
     bool Write(bool write);
+    // The file text Write writes: one line per pair, in list order.
+    std::string Text() const;
 
     void Clear() { pairs_.clear(); }
     const std::string& Path() const { return path_; }

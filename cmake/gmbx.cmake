@@ -26,20 +26,43 @@ else()
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
   endif()
-  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  set(GMBX_GTEST gtest)
-  set(GMBX_GTEST_MAIN gtest_main)
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  # GoogleTest from its sources, so that it is built with the same sanitizers
+  # (Debian's googletest package installs them); an installed GoogleTest
+  # package when there are none.
+  find_path(GMBX_GOOGLETEST_DIR googletest/include/gtest/gtest.h
+    PATHS /usr/src/googletest /usr/local/src/googletest NO_DEFAULT_PATH
+    DOC "GoogleTest's source tree (the folder holding googletest/), built with the native tests")
+  if(GMBX_GOOGLETEST_DIR)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${GMBX_GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    set(GMBX_GTEST gtest)
+    set(GMBX_GTEST_MAIN gtest_main)
+  else()
+    find_package(GTest REQUIRED)
+    set(GMBX_GTEST GTest::gtest)
+    set(GMBX_GTEST_MAIN GTest::gtest_main)
+  endif()
+  # The fuzz targets need clang's libFuzzer, and the sanitizers to notice
+  # faults.
+  if(GMBX_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     set(GMBX_FUZZ ON)
+    # Code under the fuzzer's instrumentation runs several times faster at
+    # -O1, as libFuzzer advises: the fuzz targets and the libraries they link
+    # are compiled so in every build type.
+    set(GMBX_FUZZ_OPTIMIZE -O1)
   endif()
 endif()
 
 # A portable library: compiled for both configurations, includes from the root.
+# In a build with fuzz targets it carries the fuzzer's coverage
+# instrumentation, so that the targets linking it can steer by its code.
 function(gmbx_portable_library name)
   add_library(${name} STATIC ${ARGN})
   target_include_directories(${name} PUBLIC ${GMBX_SOURCE_ROOT})
+  if(GMBX_FUZZ)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer-no-link ${GMBX_FUZZ_OPTIMIZE})
+  endif()
 endfunction()
 
 # A test executable run by CTest as one test (each Wine start costs time, so

@@ -304,6 +304,7 @@ struct DecompressJob {
     jpeg_progress_mgr progress;
     bool created;
     int mode;
+    uint64_t maxPixels;  // 0: only the Dib's block limit
     Dib* dib;  // owned until handed to the caller
 };
 
@@ -338,12 +339,21 @@ bool RunDecompress(DecompressJob* job, AttachSource attach, void* source) {
     attach(cinfo, source);
 
     if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK) Fail(common, "No image in the JPEG file");
+    if (job->maxPixels != 0 && uint64_t(cinfo->image_width) * cinfo->image_height > job->maxPixels)
+        Fail(common, "The JPEG image is too large");
     if (cinfo->num_components == 1) job->mode = kJpegQuantized;
     if (job->mode != kJpegQuantized && job->mode != kJpegDithered) job->mode = kJpegFullColour;
     const int mode = job->mode;
     cinfo->scale_num = 1;
     cinfo->scale_denom = 1;
-    if (cinfo->num_components != 1) cinfo->out_color_space = JCS_RGB;
+    if (cinfo->num_components != 1) {
+#ifdef JCS_EXTENSIONS
+        // Full colour comes straight in the Dib's blue, green, red order.
+        cinfo->out_color_space = mode == kJpegFullColour ? JCS_EXT_BGR : JCS_RGB;
+#else
+        cinfo->out_color_space = JCS_RGB;
+#endif
+    }
     if (mode != kJpegFullColour) {
         cinfo->quantize_colors = TRUE;
         cinfo->two_pass_quantize = TRUE;
@@ -381,6 +391,7 @@ bool RunDecompress(DecompressJob* job, AttachSource attach, void* source) {
         const int y = int(cinfo->output_scanline);
         JSAMPROW row = dib.bits + size_t(height - 1 - y) * size_t(dib.stride);
         if (jpeg_read_scanlines(cinfo, &row, 1) != 1) Fail(common, "The JPEG data ended early");
+#ifndef JCS_EXTENSIONS
         if (mode == kJpegFullColour) {
             // The library delivers red, green, blue; the Dib holds blue, green, red.
             for (int i = 0; i + 3 <= dib.stride; i += 3) {
@@ -389,6 +400,7 @@ bool RunDecompress(DecompressJob* job, AttachSource attach, void* source) {
                 row[i + 2] = t;
             }
         }
+#endif
     }
 
     if (mode != kJpegFullColour) {
@@ -411,13 +423,14 @@ bool RunDecompress(DecompressJob* job, AttachSource attach, void* source) {
     return true;
 }
 
-Dib* Decompress(AttachSource attach, void* source, int mode) {
+Dib* Decompress(AttachSource attach, void* source, int mode, uint64_t maxPixels) {
     auto* job = static_cast<DecompressJob*>(std::calloc(1, sizeof(DecompressJob)));
     if (job == nullptr) {
         ShowMessage("Out of memory for the JPEG file");
         return nullptr;
     }
     job->mode = mode;
+    job->maxPixels = maxPixels;
     bool ok = false;
     try {
         ok = RunDecompress(job, attach, source);
@@ -484,16 +497,16 @@ Dib* LoadJPEG(const char* path, int mode) {
         std::fprintf(stderr, "can't open %s\n", path);
         return nullptr;
     }
-    Dib* dib = Decompress(AttachFile, file, mode);
+    Dib* dib = Decompress(AttachFile, file, mode, 0);
     std::fclose(file);
     return dib;
 }
 
-Dib* LoadJPEGFromMemory(const uint8_t* data, size_t size, int mode) {
+Dib* LoadJPEGFromMemory(const uint8_t* data, size_t size, int mode, uint64_t maxPixels) {
     MemorySource src{};
     src.pub.next_input_byte = data;
     src.pub.bytes_in_buffer = data != nullptr ? size : 0;
-    return Decompress(AttachMemory, &src, mode);
+    return Decompress(AttachMemory, &src, mode, maxPixels);
 }
 
 }  // namespace gmbx

@@ -45,7 +45,9 @@ bool WriteJPEGToMemory(const Dib& dib, std::vector<uint8_t>& out, int quality, b
 // The quantizing modes set the Dib's colours important to the number of
 // colours produced when below 256 (else 0).
 Dib* LoadJPEG(const char* path, int mode);
-// The same reader over a file image in memory.
-Dib* LoadJPEGFromMemory(const uint8_t* data, size_t size, int mode);
+// The same reader over a file image in memory. maxPixels, when not 0, also
+// refuses a file whose frame header declares more than that many pixels
+// (width x height), before anything is decompressed.
+Dib* LoadJPEGFromMemory(const uint8_t* data, size_t size, int mode, uint64_t maxPixels = 0);
 
 }  // namespace gmbx

@@ -1,5 +1,8 @@
 #include "orderform/programline.h"
 
+#include "orderform/cp1250.h"
+#include "orderform/scrambler.h"
+
 namespace tendra {
 namespace {
 
@@ -9,8 +12,16 @@ const wchar_t kSeatSuffix[] = L"  stanowisk(o)";
 }  // namespace
 
 std::wstring ProgramName(const std::wstring& line) {
-    size_t at = line.find(kSeatMarker);
-    return at == std::wstring::npos ? line : line.substr(0, at);
+    const std::wstring suffix = kSeatSuffix, marker = kSeatMarker;
+    if (line.size() < suffix.size() || line.compare(line.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return line;
+    const size_t end = line.size() - suffix.size();
+    size_t digits = end;
+    while (digits > 0 && line[digits - 1] >= L'0' && line[digits - 1] <= L'9') --digits;
+    if (digits == end || digits < marker.size() ||
+        line.compare(digits - marker.size(), marker.size(), marker) != 0)
+        return line;
+    return line.substr(0, digits - marker.size());
 }
 
 std::wstring WithSeatCount(const std::wstring& line, int seats) {
@@ -41,6 +52,14 @@ std::wstring JoinListLines(const std::vector<std::wstring>& lines) {
         text += lines[i];
     }
     return text;
+}
+
+std::vector<std::wstring> ReadStoredList(const std::string& bytes) {
+    return SplitListText(FromCp1250(Unscramble(bytes)));
+}
+
+std::string StoredListBytes(const std::vector<std::wstring>& lines) {
+    return Scramble(ToCp1250(JoinListLines(lines)));
 }
 
 }  // namespace tendra

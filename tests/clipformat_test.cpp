@@ -90,6 +90,12 @@ TEST(ClipboardDib, AcceptsOnlyWholeBlocks) {
     EXPECT_FALSE(PrepareClipboardDib(png.data(), png.size(), &out));
     auto odd = PackedDib(20, 1, 1, 24, 0, 0, 64);
     EXPECT_FALSE(PrepareClipboardDib(odd.data(), odd.size(), &out));
+    // Colour masks announced by a header between 40 and 52 bytes, which
+    // cannot hold them: the block ends before where they would be.
+    for (uint32_t headerSize : {41u, 44u, 51u}) {
+        auto shortMasks = PackedDib(headerSize, 1, 1, 32, 3, 0, 4);
+        EXPECT_FALSE(PrepareClipboardDib(shortMasks.data(), shortMasks.size(), &out)) << headerSize;
+    }
 }
 
 TEST(ClipboardDib, PlainMasksAreDroppedOthersRefused) {
@@ -112,6 +118,17 @@ TEST(ClipboardDib, PlainMasksAreDroppedOthersRefused) {
     ASSERT_EQ(out.size(), 44u);
     EXPECT_EQ(out[0], 40);
     EXPECT_EQ(out[40], 0x22);
+    // A header of 296 (0x128) bytes: all four bytes of its size become 40,
+    // with or without masks.
+    for (uint32_t compression : {0u, 3u}) {
+        auto big = PackedDib(0x128, 1, 1, 32, compression, 0, 4);
+        for (int i = 0; i < 3; ++i)
+            for (int k = 0; k < 4; ++k) big[40 + 4 * i + k] = uint8_t(plain[i] >> (8 * k));
+        ASSERT_TRUE(PrepareClipboardDib(big.data(), big.size(), &out)) << compression;
+        ASSERT_EQ(out.size(), 44u);
+        EXPECT_EQ(std::vector<uint8_t>(out.begin(), out.begin() + 4), (std::vector<uint8_t>{40, 0, 0, 0}));
+        EXPECT_EQ(out[16], 0);
+    }
 }
 
 TEST(MailAttachment, NameIsTrimmedAndFallsBackToSnap) {

@@ -43,9 +43,20 @@ protected:
     std::string path = dir.File("gmbx.ini");
     IniFile ini;
 
+    // Loads the text from the file, and checks that the reader over memory
+    // gives the same pairs.
     void LoadText(const std::string& text) {
         ASSERT_TRUE(WriteText(path, text));
         ASSERT_TRUE(ini.Load(path));
+        IniFile memory;
+        memory.LoadFromMemory(text.data(), text.size());
+        ASSERT_EQ(Dump(memory), Dump(ini));
+    }
+
+    static std::vector<std::string> Dump(const IniFile& f) {
+        std::vector<std::string> out;
+        for (const IniFile::Pair& p : f.Pairs()) out.push_back(p.name + '|' + p.value);
+        return out;
     }
 };
 
@@ -275,9 +286,11 @@ TEST_F(IniFileTest, WriteProducesQuotedNamesTwoBlanksAndCrLf) {
     LoadText("\"A\"  1\n\"Unknown\"   \"keep me\"\n\"B\"  \"b\"\n");
     ini.Put("B", "\"bee\"");
     ini.Put("New", "-3");
+    const std::string expected = "\"A\"  1\r\n\"Unknown\"  \"keep me\"\r\n\"B\"  \"bee\"\r\n\"New\"  -3\r\n";
+    EXPECT_EQ(ini.Text(), expected);
     ASSERT_TRUE(ini.Write(true));
     EXPECT_TRUE(ini.Pairs().empty());
-    EXPECT_EQ(ReadText(path), "\"A\"  1\r\n\"Unknown\"  \"keep me\"\r\n\"B\"  \"bee\"\r\n\"New\"  -3\r\n");
+    EXPECT_EQ(ReadText(path), expected);
     EXPECT_FALSE(fs::exists(path + ".tmp"));
 }
 
@@ -299,6 +312,15 @@ TEST_F(IniFileTest, WriteAndLoadRoundTrip) {
         EXPECT_EQ(p.value, a->value);
         ++a;
     }
+}
+
+TEST_F(IniFileTest, ReadingFromMemoryKeepsThePathAndReplacesTheList) {
+    LoadText("\"A\"  1\r\n");
+    ini.LoadFromMemory("\"B\"  2", 7);
+    EXPECT_EQ(ini.Path(), path);
+    EXPECT_EQ(Dump(ini), (std::vector<std::string>{"B|2"}));
+    ini.LoadFromMemory(nullptr, 0);
+    EXPECT_TRUE(ini.Pairs().empty());
 }
 
 TEST_F(IniFileTest, WriteWithoutTheFlagOnlyClears) {

@@ -522,6 +522,28 @@ TEST_F(JpegTest, HostileFrameSizes) {
     EXPECT_EQ(LoadJPEGFromMemory(bytes.data(), bytes.size(), kJpegFullColour), nullptr);
 }
 
+TEST_F(JpegTest, PixelLimitRefusesLargerFramesBeforeDecoding) {
+    auto src = Gradient(64, 48);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(WriteJPEGToMemory(*src, bytes, 75, false));
+    struct Case {
+        uint64_t limit;
+        bool read;
+    };
+    for (Case c : {Case{0, true}, Case{64 * 48, true}, Case{64 * 48 - 1, false}, Case{1, false}}) {
+        SCOPED_TRACE(c.limit);
+        g_messages.clear();
+        std::unique_ptr<Dib> dib(LoadJPEGFromMemory(bytes.data(), bytes.size(), kJpegFullColour, c.limit));
+        EXPECT_EQ(dib != nullptr, c.read);
+        if (!c.read) EXPECT_EQ(g_messages, std::vector<std::string>{"The JPEG image is too large"});
+    }
+    // Declared sizes whose product overflows a 32-bit int.
+    const size_t sof = FindMarker(bytes, 0xC0);
+    ASSERT_NE(sof, std::string::npos);
+    bytes[sof + 5] = 0xFF, bytes[sof + 6] = 0xFF, bytes[sof + 7] = 0xFF, bytes[sof + 8] = 0xFF;
+    EXPECT_EQ(LoadJPEGFromMemory(bytes.data(), bytes.size(), kJpegFullColour, uint64_t(1) << 31), nullptr);
+}
+
 TEST_F(JpegTest, UnwritablePathFailsAndLeavesNoFile) {
     auto src = Gradient(16, 16);
     const std::string inMissingDir = (dir.Path() / "no-such-dir" / "x.jpg").string();

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "orderform/cp1250.h"
+#include "orderform/scrambler.h"
+
 namespace tendra {
 namespace {
 
@@ -14,6 +17,15 @@ TEST(ProgramLine, AddsAndReplacesTheSeatCount) {
     EXPECT_EQ(WithSeatCount(line, 5), L"Tamsin 2.0 - na 5  stanowisk(o)");
     EXPECT_EQ(WithSeatCount(WithSeatCount(line, 500), 1), L"Tamsin 2.0 - na 1  stanowisk(o)");
     EXPECT_EQ(ProgramName(L"Brixo"), L"Brixo");
+    // Only a whole count at the end is one: names that hold a part of it keep
+    // it (a name ending in " - na" once lost it when a count was added).
+    for (const wchar_t* name : {L"Vexa - na", L"Vexa - na dysk", L"Vexa - na 2", L"Vexa - na x  stanowisk(o)",
+                                L" - na 1  stanowisk(o)x", L"  stanowisk(o)"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(ProgramName(name), name);
+        EXPECT_EQ(ProgramName(WithSeatCount(name, 4)), name);
+    }
+    EXPECT_EQ(ProgramName(L" - na 12  stanowisk(o)"), L"");
 }
 
 TEST(ProgramLine, SplitsAndJoinsListText) {
@@ -26,6 +38,16 @@ TEST(ProgramLine, SplitsAndJoinsListText) {
     std::vector<std::wstring> lines{L"Brixo", L"Quella - na 2  stanowisk(o)"};
     EXPECT_EQ(JoinListLines(lines), L"Brixo\r\nQuella - na 2  stanowisk(o)");
     EXPECT_EQ(SplitListText(JoinListLines(lines)), lines);
+}
+
+TEST(ProgramLine, StoredListIsScrambledWindows1250) {
+    std::vector<std::wstring> lines{L"Brixo", L"Zak\u0142adka \u017c\u00f3\u0142ta - na 2  stanowisk(o)"};
+    const std::string bytes = StoredListBytes(lines);
+    EXPECT_EQ(Unscramble(bytes), ToCp1250(L"Brixo\r\nZak\u0142adka \u017c\u00f3\u0142ta - na 2  stanowisk(o)"));
+    EXPECT_EQ(ReadStoredList(bytes), lines);
+    // Damaged bytes still give lines, never an error.
+    EXPECT_EQ(ReadStoredList(std::string("\0\r\n\xff", 4)), std::vector<std::wstring>{L"\u02d9"});
+    EXPECT_TRUE(ReadStoredList("").empty());
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include "orderform/win/storage.h"
 
-#include "orderform/cp1250.h"
 #include "orderform/customer.h"
 #include "orderform/programline.h"
-#include "orderform/scrambler.h"
 
 namespace tendra {
 namespace {
@@ -54,14 +52,14 @@ bool LoadProgramList(const std::wstring& path, std::vector<std::wstring>& lines)
     if (!bytes.empty() && (!ReadFile(f.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) ||
                            got != bytes.size()))
         return false;
-    std::vector<std::wstring> read = SplitListText(FromCp1250(Unscramble(bytes)));
+    std::vector<std::wstring> read = ReadStoredList(bytes);
     if (read.empty()) return false;
     lines = read;
     return true;
 }
 
 bool SaveProgramList(const std::wstring& path, const std::vector<std::wstring>& lines) {
-    std::string bytes = Scramble(ToCp1250(JoinListLines(lines)));
+    std::string bytes = StoredListBytes(lines);
     std::wstring temp = path + L".new";
     bool written = false;
     {

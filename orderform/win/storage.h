@@ -9,9 +9,6 @@
 
 namespace tendra {
 
-// A program list is a few lines; a stored list larger than this is not read.
-constexpr size_t kMaxListBytes = 1 << 20;
-
 // "info.txt" in the folder of the running program.
 std::wstring ProgramListPath();
 

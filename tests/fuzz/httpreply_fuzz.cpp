@@ -1,14 +1,12 @@
 // libFuzzer target: any bytes as an HTTP reply, fed to the reply reader whole
 // and in pieces (the first byte chooses the piece sizes); both ways must give
-// the same header lines, status, result and document. The same bytes also go
-// through the URL functions as a URL and as a redirection target.
+// the same header lines, status, result and document.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "orderform/httpreply.h"
-#include "orderform/url.h"
 
 using namespace tendra;
 
@@ -77,14 +75,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         whole.length != pieces.length || whole.location != pieces.location || whole.reason != pieces.reason ||
         whole.type != pieces.type || whole.lines != pieces.lines)
         std::abort();
-
-    std::string text(reinterpret_cast<const char*>(data), size);
-    UrlParts parts = ParseURL(text);
-    HttpTarget target = MakeHttpTarget(text, text.substr(0, size / 2), "80");
-    if (target.requestPath.empty())
-        std::abort();
-    DocumentName(parts.path);
-    ResolveLocation(text, text.substr(size / 2));
-    PortNumber(parts.port);
     return 0;
 }
