@@ -27,10 +27,10 @@ void ResetHotkeyDefaults(HotkeyState& s) {
         const char* desc;
     };
     static const Row kRows[kHotkeyRows] = {
-        {kModCtrl | kModShift, 0x46, 1, "Ctrl+Shift+F"}, {kModCtrl | kModShift, 0x57, 1, "Ctrl+Shift+W"},
-        {kModCtrl | kModShift, 0x52, 1, "Ctrl+Shift+R"}, {kModCtrl | kModShift, 0x41, 1, "Ctrl+Shift+A"},
-        {kModCtrl | kModShift, 0x43, 1, "Ctrl+Shift+C"}, {0, 0x7A, 1, "F11"},
-        {kModShift, 0x7A, 0, "Shift+F11"},               {0, 0x91, 0, "Scroll Lock"},
+        {kHotkeyModCtrl | kHotkeyModShift, 0x46, 1, "Ctrl+Shift+F"}, {kHotkeyModCtrl | kHotkeyModShift, 0x57, 1, "Ctrl+Shift+W"},
+        {kHotkeyModCtrl | kHotkeyModShift, 0x52, 1, "Ctrl+Shift+R"}, {kHotkeyModCtrl | kHotkeyModShift, 0x41, 1, "Ctrl+Shift+A"},
+        {kHotkeyModCtrl | kHotkeyModShift, 0x43, 1, "Ctrl+Shift+C"}, {0, 0x7A, 1, "F11"},
+        {kHotkeyModShift, 0x7A, 0, "Shift+F11"},               {0, 0x91, 0, "Scroll Lock"},
     };
     for (int i = 0; i < kHotkeyRows; ++i) {
         HotkeyEntry& e = s.defaults[i];
@@ -63,17 +63,17 @@ std::string HotkeyText(const HotkeyState& s, int row) {
 
 uint32_t ModifiersToHotkeyFlags(uint32_t mods) {
     uint32_t f = 0;
-    if (mods & kModAlt) f |= kHotkeyfAlt;
-    if (mods & kModCtrl) f |= kHotkeyfControl;
-    if (mods & kModShift) f |= kHotkeyfShift;
+    if (mods & kHotkeyModAlt) f |= kHotkeyfAlt;
+    if (mods & kHotkeyModCtrl) f |= kHotkeyfControl;
+    if (mods & kHotkeyModShift) f |= kHotkeyfShift;
     return f;
 }
 
 uint32_t HotkeyFlagsToModifiers(uint32_t flags) {
     uint32_t m = 0;
-    if (flags & kHotkeyfAlt) m |= kModAlt;
-    if (flags & kHotkeyfControl) m |= kModCtrl;
-    if (flags & kHotkeyfShift) m |= kModShift;
+    if (flags & kHotkeyfAlt) m |= kHotkeyModAlt;
+    if (flags & kHotkeyfControl) m |= kHotkeyModCtrl;
+    if (flags & kHotkeyfShift) m |= kHotkeyModShift;
     return m;  // the extended-key flag has no modifier
 }
 

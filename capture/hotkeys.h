@@ -7,7 +7,7 @@
 namespace gmbx {
 
 // Modifier bits as the window system's hotkey registration takes them.
-constexpr uint32_t kModAlt = 1, kModCtrl = 2, kModShift = 4;
+constexpr uint32_t kHotkeyModAlt = 1, kHotkeyModCtrl = 2, kHotkeyModShift = 4;
 // Modifier bits of the standard hot-key control.
 constexpr uint32_t kHotkeyfShift = 1, kHotkeyfControl = 2, kHotkeyfAlt = 4, kHotkeyfExt = 8;
 

@@ -39,9 +39,9 @@ int NearestTableColour(uint32_t c, const uint32_t* table, int count) {
 }
 
 bool BuildColourMap(Dib& dib, const NearestPaletteIndexFn& nearestPaletteIndex) {
-    std::free(dib.colorMap);
-    dib.colorMap = nullptr;
-    if (dib.Empty() || dib.colors == nullptr) return false;
+    std::free(dib.colourMap);
+    dib.colourMap = nullptr;
+    if (dib.Empty() || dib.colours == nullptr) return false;
     const int entries = dib.ColourCount();
     const int bits = dib.BitCount();
     if (entries <= 0 || (bits != 1 && bits != 4 && bits != 8)) return false;
@@ -56,15 +56,15 @@ bool BuildColourMap(Dib& dib, const NearestPaletteIndexFn& nearestPaletteIndex) 
     if (map == nullptr) return false;
     if (bits == 8) {
         for (int i = 0; i < entries; ++i) {
-            const RgbQuad& q = dib.colors[i];
+            const RgbQuad& q = dib.colours[i];
             map[i] = nearestPaletteIndex(q.red, q.green, q.blue) + 8;
         }
     } else {
         uint32_t direct[kAppColourCount];
         for (int n = 0; n < appCount; ++n) direct[n] = DirectColour(app[n]);
-        for (int i = 0; i < entries; ++i) map[i] = NearestTableColour(DirectColour(dib.colors[i]), direct, appCount);
+        for (int i = 0; i < entries; ++i) map[i] = NearestTableColour(DirectColour(dib.colours[i]), direct, appCount);
     }
-    dib.colorMap = map;
+    dib.colourMap = map;
     return true;
 }
 

@@ -34,7 +34,7 @@ int NearestTableColour(uint32_t c, const uint32_t* table, int count);
 // 16-entry palette: the entry index (0-15) nearest to the RGB colour.
 using NearestPaletteIndexFn = std::function<int(uint8_t red, uint8_t green, uint8_t blue)>;
 
-// Rebuilds dib.colorMap (freed with the Dib): released first; none is made
+// Rebuilds dib.colourMap (freed with the Dib): released first; none is made
 // when the host has no application colour table, the Dib is empty or has no
 // colour table. 8-bit images: entry i = nearest palette index of colour-table
 // entry i, plus 8. 1- and 4-bit images: entry i = NearestTableColour of entry

@@ -86,11 +86,11 @@ void Dib::Release() {
             std::free(bih);
         }
     }
-    std::free(colorMap);
+    std::free(colourMap);
     bih = nullptr;
-    colors = nullptr;
+    colours = nullptr;
     bits = nullptr;
-    colorMap = nullptr;
+    colourMap = nullptr;
     totalSize = 0;
     stride = 0;
     hmem = nullptr;
@@ -104,10 +104,10 @@ uint8_t* Dib::Detach() {
     return block;
 }
 
-bool Dib::Create(int width, int height, int colours, bool compressed) {
+bool Dib::Create(int width, int height, int colourCount, bool compressed) {
     Release();
-    if (colours < 1) colours = g_host.deviceColours();
-    const int bitCount = colours <= 2 ? 1 : colours <= 16 ? 4 : colours <= 256 ? 8 : 24;
+    if (colourCount < 1) colourCount = g_host.deviceColours();
+    const int bitCount = colourCount <= 2 ? 1 : colourCount <= 16 ? 4 : colourCount <= 256 ? 8 : 24;
 
     DibInfoHeader h{};
     h.size = kInfoHeaderSize;
@@ -244,7 +244,7 @@ bool Dib::RecomputeLayout(int32_t spareBytes) {
     if (bih == nullptr || spareBytes < 0) return false;
     Layout layout;
     if (!LayoutOf(*Header(), &layout) || layout.total + spareBytes > kMaxDibBlock) return false;
-    colors = reinterpret_cast<RgbQuad*>(bih + kInfoHeaderSize);
+    colours = reinterpret_cast<RgbQuad*>(bih + kInfoHeaderSize);
     bits = bih + kInfoHeaderSize + 4 * size_t(layout.entries);
     stride = int32_t(layout.stride);
     totalSize = int32_t(layout.total + spareBytes);

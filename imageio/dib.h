@@ -50,9 +50,9 @@ public:
 
     // The block and the pointers into it; all null when the Dib is empty.
     uint8_t* bih = nullptr;
-    RgbQuad* colors = nullptr;
+    RgbQuad* colours = nullptr;
     uint8_t* bits = nullptr;
-    int32_t* colorMap = nullptr;  // one application colour number per table entry
+    int32_t* colourMap = nullptr;  // one application colour number per table entry
     int32_t totalSize = 0;
     int32_t stride = 0;
     void* hmem = nullptr;  // global-memory handle when the block is one
@@ -60,8 +60,8 @@ public:
     bool Empty() const { return bih == nullptr; }
     DibInfoHeader* Header() const { return reinterpret_cast<DibInfoHeader*>(bih); }
 
-    // New zero-filled image; colours < 1 asks for the device's colour count.
-    bool Create(int width, int height, int colours, bool compressed = false);
+    // New zero-filled image; colourCount < 1 asks for the device's colour count.
+    bool Create(int width, int height, int colourCount, bool compressed = false);
     // Adopts a global-memory block (kept locked for the Dib's life).
     bool AttachHandle(void* handle);
     // Adopts a heap block (from malloc/calloc/realloc) and derives the pointers.

@@ -14,7 +14,7 @@ uint16_t ReadLe16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
 uint16_t Saturate16(uint32_t v) { return v > 0xFFFFu ? uint16_t(0xFFFF) : uint16_t(v); }
 
-// Entry count and bytes per entry of a raw header (see DibNumColorsOf).
+// Entry count and bytes per entry of a raw header (see DibNumColoursOf).
 void TableOfRawHeader(const void* header, uint32_t* entries, uint32_t* entryBytes) {
     const auto* p = static_cast<const uint8_t*>(header);
     // Byte-wise reads: the header may be unaligned, and it is little-endian.
@@ -74,7 +74,7 @@ int32_t PelsPerMeterFromThousandths(int32_t thousandthsDpi) {
 
 // Counts that do not fit into 16 bits saturate at 0xFFFF, so a caller that
 // skips the table never skips too little.
-uint16_t DibNumColorsOf(const void* header) {
+uint16_t DibNumColoursOf(const void* header) {
     if (header == nullptr) return 0;
     uint32_t entries = 0, entryBytes = 0;
     TableOfRawHeader(header, &entries, &entryBytes);

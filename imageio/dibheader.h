@@ -61,7 +61,7 @@ int32_t PelsPerMeterFromThousandths(int32_t thousandthsDpi);
 // For a raw header that is either a 40-byte info header or a 12-byte core
 // header (told apart by its first 32-bit field): colour-table entries and
 // colour-table bytes (4 per entry after an info header, 3 after a core header).
-uint16_t DibNumColorsOf(const void* header);
+uint16_t DibNumColoursOf(const void* header);
 uint16_t DibPaletteBytesOf(const void* header);
 
 }  // namespace gmbx

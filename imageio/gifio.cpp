@@ -86,7 +86,7 @@ GdImagePtr DibToGdImage(Dib& dib, const JpegRoundTrip& roundTrip) {
     bool occurs[256] = {};
     for (uint8_t i : indices) occurs[i] = true;
     const int entries = src.ColourCount();
-    auto colourOf = [&](int i) { return i < entries ? src.colors[i] : RgbQuad{0, 0, 0, 0}; };
+    auto colourOf = [&](int i) { return i < entries ? src.colours[i] : RgbQuad{0, 0, 0, 0}; };
 
     GdImagePtr im(gdImageCreate(width, rows));
     if (!im) return nullptr;
@@ -125,10 +125,10 @@ Dib* GdImageToDib(const gdImageStruct* im) {
     if (!dib->Create(im->sx, im->sy, 256)) return nullptr;
     const int total = im->colorsTotal < 0 ? 0 : im->colorsTotal > 256 ? 256 : im->colorsTotal;
     dib->Header()->clrImportant = total < 256 ? uint32_t(total) : 0;
-    std::memset(dib->colors, 0, 256 * sizeof(RgbQuad));
+    std::memset(dib->colours, 0, 256 * sizeof(RgbQuad));
     for (int i = 0; i < total; ++i) {
         if (im->open[i]) continue;
-        dib->colors[i] = RgbQuad{uint8_t(im->blue[i]), uint8_t(im->green[i]), uint8_t(im->red[i]), 0};
+        dib->colours[i] = RgbQuad{uint8_t(im->blue[i]), uint8_t(im->green[i]), uint8_t(im->red[i]), 0};
     }
     for (int y = 0; y < im->sy; ++y)
         std::memcpy(dib->bits + size_t(im->sy - 1 - y) * size_t(dib->stride), im->pixels[y], size_t(im->sx));

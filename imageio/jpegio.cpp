@@ -168,7 +168,7 @@ bool WritableDib(const Dib& dib) {
     if (height < 1 || height > JPEG_MAX_DIMENSION) return false;
     const int64_t stride = DibStride(h.width, h.bitCount);
     if (stride < 0 || dib.stride != stride || dib.bits == nullptr) return false;
-    if (h.bitCount <= 8 && dib.colors == nullptr) return false;
+    if (h.bitCount <= 8 && dib.colours == nullptr) return false;
     const int64_t end = (dib.bits - dib.bih) + stride * height;
     return end <= dib.totalSize;
 }
@@ -180,7 +180,7 @@ void RowToRgb(const Dib& dib, const uint8_t* src, uint8_t* out) {
     const uint32_t entries = h.bitCount <= 8 ? DibTableEntries(h) : 0;
     auto fromTable = [&](uint32_t index, uint8_t* p) {
         if (index < entries) {
-            const RgbQuad& q = dib.colors[index];
+            const RgbQuad& q = dib.colours[index];
             p[0] = q.red;
             p[1] = q.green;
             p[2] = q.blue;
@@ -416,7 +416,7 @@ bool RunDecompress(DecompressJob* job, AttachSource attach, void* source) {
                 q.green = cinfo->colormap[1][i];
                 q.blue = cinfo->colormap[2][i];
             }
-            dib.colors[i] = q;
+            dib.colours[i] = q;
         }
     }
     jpeg_finish_decompress(cinfo);

@@ -102,7 +102,7 @@ Dib* ExactPass(const Dib& dib, bool* tooMany) {
     }
     for (int i = 0; i < index->Count(); ++i) {
         const uint32_t c = index->Colour(i);
-        out->colors[i] = RgbQuad{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0};
+        out->colours[i] = RgbQuad{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0};
     }
     return out.release();
 }
@@ -150,7 +150,7 @@ std::string CreateTempSnapFile(const std::string& dir) {
 Dib* ReduceTo256(Dib& dib, int mode, const JpegRoundTrip& roundTrip) {
     if (dib.Empty()) return nullptr;
     const int bits = dib.BitCount();
-    if (bits <= 8) return dib.colors != nullptr && dib.ColourCount() > 0 ? &dib : nullptr;
+    if (bits <= 8) return dib.colours != nullptr && dib.ColourCount() > 0 ? &dib : nullptr;
     if (!DeepColour(dib)) return nullptr;
     bool tooMany = false;
     if (Dib* exact = ExactPass(dib, &tooMany)) return exact;

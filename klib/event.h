@@ -42,12 +42,12 @@ constexpr uint32_t kEvAlwaysDelivered = kEvPaint | kEvResize;
 
 // Modifier state carried by pointer and key events: the bits of the keys and
 // buttons that are down.
-constexpr int kModLeft = 1;
-constexpr int kModRight = 2;
-constexpr int kModMiddle = 4;
-constexpr int kModShift = 0x1000000;
-constexpr int kModCtrl = 0x2000000;
-constexpr int kModAlt = 0x4000000;
+constexpr int kEvModLeft = 1;
+constexpr int kEvModRight = 2;
+constexpr int kEvModMiddle = 4;
+constexpr int kEvModShift = 0x1000000;
+constexpr int kEvModCtrl = 0x2000000;
+constexpr int kEvModAlt = 0x4000000;
 
 // Button numbers of button and frame-button events.
 constexpr int kButtonLeft = 1;

@@ -114,7 +114,7 @@ void MakeImage(Dib& d, int width, int height, int bits) {
     }
     d.Header()->xPelsPerMeter = PelsPerMeterFromThousandths(96000);
     d.Header()->yPelsPerMeter = PelsPerMeterFromThousandths(72000);
-    for (int i = 0; i < d.ColourCount(); ++i) d.colors[i] = RgbQuad{uint8_t(i), uint8_t(255 - i), uint8_t(i * 3), 0};
+    for (int i = 0; i < d.ColourCount(); ++i) d.colours[i] = RgbQuad{uint8_t(i), uint8_t(255 - i), uint8_t(i * 3), 0};
     for (int r = 0; r < DibAbsHeight(d.Height()); ++r) {
         for (int x = 0; x < d.stride; ++x) d.bits[r * d.stride + x] = uint8_t(r * 31 + x * 7 + 1);
     }
@@ -285,10 +285,10 @@ TEST_F(BmpFileTest, CoreHeaderFileBecomesInfoHeaderWithFourByteEntries) {
         EXPECT_EQ(h.xPelsPerMeter, 0);
         EXPECT_EQ(d.ColourCount(), 16);
         for (int i = 0; i < 16; ++i) {
-            EXPECT_EQ(d.colors[i].blue, 0x10 + i) << i;
-            EXPECT_EQ(d.colors[i].green, 0x40 + i) << i;
-            EXPECT_EQ(d.colors[i].red, 0x80 + i) << i;
-            EXPECT_EQ(d.colors[i].reserved, 0) << i;
+            EXPECT_EQ(d.colours[i].blue, 0x10 + i) << i;
+            EXPECT_EQ(d.colours[i].green, 0x40 + i) << i;
+            EXPECT_EQ(d.colours[i].red, 0x80 + i) << i;
+            EXPECT_EQ(d.colours[i].reserved, 0) << i;
         }
         EXPECT_EQ(Row(d, 0), (Bytes{0x01, 0x23, 0x00, 0x00}));
         EXPECT_EQ(Row(d, 1), (Bytes{0x45, 0x67, 0x00, 0x00}));
@@ -593,7 +593,7 @@ TEST_F(BmpFileTest, LoadReplacesThePreviousImage) {
     ASSERT_TRUE(LoadBytes(d, CoreFile(true)));
     EXPECT_EQ(d.Width(), 4);
     EXPECT_EQ(d.BitCount(), 4);
-    EXPECT_EQ(d.colorMap, nullptr);
+    EXPECT_EQ(d.colourMap, nullptr);
 }
 
 }  // namespace

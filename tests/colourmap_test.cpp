@@ -93,34 +93,34 @@ TEST_F(ColourMapTest, FourBitEntriesTakeTheNearestApplicationColour) {
     const RgbQuad entries[] = {{0, 0, 0, 0},       {255, 255, 255, 0}, {0, 0, 255, 0},   {0, 0, 128, 0},
                                {191, 191, 191, 0}, {190, 190, 190, 0}, {128, 128, 128, 0}, {0, 0, 200, 0},
                                {40, 40, 40, 7}};
-    for (int i = 0; i < 9; ++i) d.colors[i] = entries[i];
+    for (int i = 0; i < 9; ++i) d.colours[i] = entries[i];
     ASSERT_TRUE(BuildColourMap(d, nullptr));
-    ASSERT_NE(d.colorMap, nullptr);
-    EXPECT_EQ(d.colorMap[0], 0);   // black
-    EXPECT_EQ(d.colorMap[1], 1);   // white: 1, not 3, 7 or 15
-    EXPECT_EQ(d.colorMap[2], 6);   // red: 6 before 8
-    EXPECT_EQ(d.colorMap[3], 16);  // half red
-    EXPECT_EQ(d.colorMap[4], 4);   // 0 from colour 4 (192): found before 23 (191)
-    EXPECT_EQ(d.colorMap[5], 23);  // 1 from colour 4, 0 from colour 23
-    EXPECT_EQ(d.colorMap[6], 2);   // 502 thousandths give 128: colour 2 before 22
-    EXPECT_EQ(d.colorMap[7], 6);   // 11 from colour 6, 14 from colour 16
-    EXPECT_EQ(d.colorMap[8], 2);   // dark grey: 29 from the greys (2 first), 40 from black
+    ASSERT_NE(d.colourMap, nullptr);
+    EXPECT_EQ(d.colourMap[0], 0);   // black
+    EXPECT_EQ(d.colourMap[1], 1);   // white: 1, not 3, 7 or 15
+    EXPECT_EQ(d.colourMap[2], 6);   // red: 6 before 8
+    EXPECT_EQ(d.colourMap[3], 16);  // half red
+    EXPECT_EQ(d.colourMap[4], 4);   // 0 from colour 4 (192): found before 23 (191)
+    EXPECT_EQ(d.colourMap[5], 23);  // 1 from colour 4, 0 from colour 23
+    EXPECT_EQ(d.colourMap[6], 2);   // 502 thousandths give 128: colour 2 before 22
+    EXPECT_EQ(d.colourMap[7], 6);   // 11 from colour 6, 14 from colour 16
+    EXPECT_EQ(d.colourMap[8], 2);   // dark grey: 29 from the greys (2 first), 40 from black
 }
 
 TEST_F(ColourMapTest, OneBitImage) {
     Dib d;
     ASSERT_TRUE(d.Create(8, 1, 2));
-    d.colors[0] = RgbQuad{0, 255, 0, 0};
-    d.colors[1] = RgbQuad{255, 0, 0, 0};
+    d.colours[0] = RgbQuad{0, 255, 0, 0};
+    d.colours[1] = RgbQuad{255, 0, 0, 0};
     ASSERT_TRUE(BuildColourMap(d, nullptr));
-    EXPECT_EQ(d.colorMap[0], 9);
-    EXPECT_EQ(d.colorMap[1], 10);
+    EXPECT_EQ(d.colourMap[0], 9);
+    EXPECT_EQ(d.colourMap[1], 10);
 }
 
 TEST_F(ColourMapTest, EightBitUsesThePaletteSearchPlusEight) {
     Dib d;
     ASSERT_TRUE(d.Create(2, 2, 256));
-    for (int i = 0; i < 256; ++i) d.colors[i] = RgbQuad{uint8_t(i), 0, 0, 0};
+    for (int i = 0; i < 256; ++i) d.colours[i] = RgbQuad{uint8_t(i), 0, 0, 0};
     int calls = 0;
     ASSERT_TRUE(BuildColourMap(d, [&](uint8_t r, uint8_t g, uint8_t b) {
         ++calls;
@@ -129,7 +129,7 @@ TEST_F(ColourMapTest, EightBitUsesThePaletteSearchPlusEight) {
         return b % 16;
     }));
     EXPECT_EQ(calls, 256);
-    for (int i = 0; i < 256; ++i) EXPECT_EQ(d.colorMap[i], 8 + i % 16);
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(d.colourMap[i], 8 + i % 16);
 }
 
 TEST_F(ColourMapTest, NoMapWithoutTableOrSearch) {
@@ -137,7 +137,7 @@ TEST_F(ColourMapTest, NoMapWithoutTableOrSearch) {
     EXPECT_FALSE(BuildColourMap(d, nullptr));
     ASSERT_TRUE(d.Create(2, 2, 1 << 24));
     EXPECT_FALSE(BuildColourMap(d, nullptr));
-    EXPECT_EQ(d.colorMap, nullptr);
+    EXPECT_EQ(d.colourMap, nullptr);
     ASSERT_TRUE(d.Create(2, 2, 256));
     EXPECT_FALSE(BuildColourMap(d, nullptr));  // 8 bits need the palette search
     ASSERT_TRUE(d.Create(2, 2, 16));
@@ -145,7 +145,7 @@ TEST_F(ColourMapTest, NoMapWithoutTableOrSearch) {
     ASSERT_TRUE(BuildColourMap(d, nullptr));  // the old map is released
     SetDibHost(nullptr);
     EXPECT_FALSE(BuildColourMap(d, nullptr));
-    EXPECT_EQ(d.colorMap, nullptr);
+    EXPECT_EQ(d.colourMap, nullptr);
 }
 
 }  // namespace

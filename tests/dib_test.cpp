@@ -102,33 +102,33 @@ std::vector<uint8_t> RawCoreHeader(uint16_t bitCount) {
 
 TEST(DibRawHeader, InfoHeaderCountsFourBytesPerEntry) {
     auto h = RawInfoHeader(4, 0);
-    EXPECT_EQ(DibNumColorsOf(h.data() + 1), 16);
+    EXPECT_EQ(DibNumColoursOf(h.data() + 1), 16);
     EXPECT_EQ(DibPaletteBytesOf(h.data() + 1), 64);
     h = RawInfoHeader(8, 5);
-    EXPECT_EQ(DibNumColorsOf(h.data() + 1), 5);
+    EXPECT_EQ(DibNumColoursOf(h.data() + 1), 5);
     EXPECT_EQ(DibPaletteBytesOf(h.data() + 1), 20);
     h = RawInfoHeader(24, 0);
-    EXPECT_EQ(DibNumColorsOf(h.data() + 1), 0);
+    EXPECT_EQ(DibNumColoursOf(h.data() + 1), 0);
     EXPECT_EQ(DibPaletteBytesOf(h.data() + 1), 0);
 }
 
 TEST(DibRawHeader, CoreHeaderCountsThreeBytesPerEntry) {
     auto h = RawCoreHeader(8);
-    EXPECT_EQ(DibNumColorsOf(h.data() + 1), 256);
+    EXPECT_EQ(DibNumColoursOf(h.data() + 1), 256);
     EXPECT_EQ(DibPaletteBytesOf(h.data() + 1), 768);
     h = RawCoreHeader(1);
-    EXPECT_EQ(DibNumColorsOf(h.data() + 1), 2);
+    EXPECT_EQ(DibNumColoursOf(h.data() + 1), 2);
     EXPECT_EQ(DibPaletteBytesOf(h.data() + 1), 6);
     h = RawCoreHeader(24);
-    EXPECT_EQ(DibNumColorsOf(h.data() + 1), 0);
+    EXPECT_EQ(DibNumColoursOf(h.data() + 1), 0);
 }
 
 TEST(DibRawHeader, CountsBeyondSixteenBitsSaturate) {
     auto h = RawInfoHeader(8, 70000);
-    EXPECT_EQ(DibNumColorsOf(h.data() + 1), 0xFFFF);
+    EXPECT_EQ(DibNumColoursOf(h.data() + 1), 0xFFFF);
     EXPECT_EQ(DibPaletteBytesOf(h.data() + 1), 0xFFFF);
     h = RawInfoHeader(8, 20000);  // fits as a count, not as bytes
-    EXPECT_EQ(DibNumColorsOf(h.data() + 1), 20000);
+    EXPECT_EQ(DibNumColoursOf(h.data() + 1), 20000);
     EXPECT_EQ(DibPaletteBytesOf(h.data() + 1), 0xFFFF);
 }
 
@@ -207,7 +207,7 @@ void ExpectConsistent(const Dib& d, int32_t spare = 0) {
     ASSERT_FALSE(d.Empty());
     const DibInfoHeader& h = *d.Header();
     const int64_t entries = DibTableEntries(h);
-    EXPECT_EQ(reinterpret_cast<uint8_t*>(d.colors), d.bih + 40);
+    EXPECT_EQ(reinterpret_cast<uint8_t*>(d.colours), d.bih + 40);
     EXPECT_EQ(d.bits, d.bih + 40 + 4 * entries);
     EXPECT_EQ(d.stride, DibStride(h.width, h.bitCount));
     EXPECT_EQ(d.totalSize, 40 + 4 * entries + DibImageSize(h) + spare);
@@ -232,7 +232,7 @@ TEST_F(DibTest, TwoColoursGiveOneBitWithTwoEntries) {
     EXPECT_EQ(h.clrImportant, 2u);
     EXPECT_EQ(h.xPelsPerMeter, 0);
     EXPECT_EQ(h.yPelsPerMeter, 0);
-    EXPECT_EQ(d.colorMap, nullptr);
+    EXPECT_EQ(d.colourMap, nullptr);
     EXPECT_EQ(d.hmem, nullptr);
 }
 
@@ -306,13 +306,13 @@ TEST_F(DibTest, EightBitTableStartsWithTheApplicationColours) {
     EXPECT_EQ(d.Header()->clrUsed, 256u);
     EXPECT_EQ(d.Header()->clrImportant, 24u);
     for (int i = 0; i < 24; ++i) {
-        EXPECT_EQ(d.colors[i].red, i) << i;
-        EXPECT_EQ(d.colors[i].green, 100 + i) << i;
-        EXPECT_EQ(d.colors[i].blue, 200 - i) << i;
-        EXPECT_EQ(d.colors[i].reserved, 0) << i;
+        EXPECT_EQ(d.colours[i].red, i) << i;
+        EXPECT_EQ(d.colours[i].green, 100 + i) << i;
+        EXPECT_EQ(d.colours[i].blue, 200 - i) << i;
+        EXPECT_EQ(d.colours[i].reserved, 0) << i;
     }
     for (int i = 24; i < 256; ++i) {
-        ASSERT_EQ(d.colors[i].red | d.colors[i].green | d.colors[i].blue | d.colors[i].reserved, 0) << i;
+        ASSERT_EQ(d.colours[i].red | d.colours[i].green | d.colours[i].blue | d.colours[i].reserved, 0) << i;
     }
 }
 
@@ -324,8 +324,8 @@ TEST_F(DibTest, FourBitTableTakesApplicationColoursEightOn) {
     ASSERT_TRUE(d.Create(2, 2, 16));
     EXPECT_EQ(d.Header()->clrImportant, 16u);
     for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(d.colors[i].red, 8 + i) << i;
-        EXPECT_EQ(d.colors[i].green, 108 + i) << i;
+        EXPECT_EQ(d.colours[i].red, 8 + i) << i;
+        EXPECT_EQ(d.colours[i].green, 108 + i) << i;
     }
 }
 
@@ -337,8 +337,8 @@ TEST_F(DibTest, SmallApplicationTableLimitsImportantColours) {
     ASSERT_TRUE(d.Create(2, 2, 16));
     EXPECT_EQ(d.Header()->clrUsed, 16u);
     EXPECT_EQ(d.Header()->clrImportant, 10u);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(d.colors[i].red, i) << i;
-    for (int i = 10; i < 16; ++i) EXPECT_EQ(d.colors[i].green, 0) << i;
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(d.colours[i].red, i) << i;
+    for (int i = 10; i < 16; ++i) EXPECT_EQ(d.colours[i].green, 0) << i;
     g_appCount = 24;
 }
 
@@ -349,15 +349,15 @@ TEST_F(DibTest, OneBitTableTakesTheFirstTwoColours) {
     Dib d;
     ASSERT_TRUE(d.Create(2, 2, 2));
     EXPECT_EQ(d.Header()->clrImportant, 2u);
-    EXPECT_EQ(d.colors[0].red, 0);
-    EXPECT_EQ(d.colors[1].red, 1);
+    EXPECT_EQ(d.colours[0].red, 0);
+    EXPECT_EQ(d.colours[1].red, 1);
 }
 
 TEST_F(DibTest, WithoutApplicationTableAllColoursAreImportantAndBlack) {
     Dib d;
     ASSERT_TRUE(d.Create(2, 2, 256));
     EXPECT_EQ(d.Header()->clrImportant, 256u);
-    for (int i = 0; i < 256; ++i) ASSERT_EQ(d.colors[i].green, 0);
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(d.colours[i].green, 0);
 }
 
 TEST_F(DibTest, NegativeHeightIsTopDownWithSameSizes) {
@@ -407,15 +407,15 @@ TEST_F(DibTest, EmptyDibReportsZeros) {
 TEST_F(DibTest, CopyOwnsItsOwnBlockWithoutColourMap) {
     Dib d;
     ASSERT_TRUE(d.Create(3, 2, 16));
-    d.colors[5].red = 77;
+    d.colours[5].red = 77;
     d.bits[1] = 0x12;
-    d.colorMap = static_cast<int32_t*>(std::calloc(16, sizeof(int32_t)));
+    d.colourMap = static_cast<int32_t*>(std::calloc(16, sizeof(int32_t)));
     Dib c(d);
     ExpectConsistent(c);
     EXPECT_NE(c.bih, d.bih);
     EXPECT_EQ(c.totalSize, d.totalSize);
     EXPECT_EQ(std::memcmp(c.bih, d.bih, size_t(d.totalSize)), 0);
-    EXPECT_EQ(c.colorMap, nullptr);
+    EXPECT_EQ(c.colourMap, nullptr);
     EXPECT_EQ(c.hmem, nullptr);
     c.bits[1] = 0x34;
     EXPECT_EQ(d.bits[1], 0x12);

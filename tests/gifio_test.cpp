@@ -54,11 +54,11 @@ TEST(GifFromDib, DuplicateTableColoursAreSavedOnceAndUnusedOnesDropped) {
     // Stored rows (bottom first): 3 5 3 / 7 9 7.
     auto d = Indexed(3, 2, {3, 5, 3, 7, 9, 7});
     ASSERT_TRUE(d);
-    d->colors[3] = RgbQuad{0, 0, 255, 0};    // red
-    d->colors[5] = RgbQuad{0, 255, 0, 0};    // green
-    d->colors[7] = RgbQuad{0, 0, 255, 0};    // red again
-    d->colors[9] = RgbQuad{255, 0, 0, 0};    // blue
-    d->colors[4] = RgbQuad{1, 2, 3, 0};      // unused
+    d->colours[3] = RgbQuad{0, 0, 255, 0};    // red
+    d->colours[5] = RgbQuad{0, 255, 0, 0};    // green
+    d->colours[7] = RgbQuad{0, 0, 255, 0};    // red again
+    d->colours[9] = RgbQuad{255, 0, 0, 0};    // blue
+    d->colours[4] = RgbQuad{1, 2, 3, 0};      // unused
     GdImagePtr im = DibToGdImage(*d, NoJpeg());
     ASSERT_TRUE(im);
     EXPECT_EQ(gdImageSX(im.get()), 3);
@@ -83,18 +83,18 @@ TEST(GifFromDib, DuplicateTableColoursAreSavedOnceAndUnusedOnesDropped) {
     EXPECT_EQ(back->bits[0], 0);
     EXPECT_EQ(back->bits[1], 1);
     EXPECT_EQ(back->bits[back->stride + 1], 2);
-    EXPECT_EQ(back->colors[0].red, 255);
-    EXPECT_EQ(back->colors[2].blue, 255);
+    EXPECT_EQ(back->colours[0].red, 255);
+    EXPECT_EQ(back->colours[2].blue, 255);
 }
 
 TEST(GifFromDib, OneAndFourBitImagesAreExpanded) {
     auto four = Indexed(5, 1, {15, 0, 9, 9, 1}, 16);
     ASSERT_TRUE(four);
     ASSERT_EQ(four->BitCount(), 4);
-    four->colors[0] = RgbQuad{0, 0, 0, 0};
-    four->colors[1] = RgbQuad{1, 1, 1, 0};
-    four->colors[9] = RgbQuad{9, 9, 9, 0};
-    four->colors[15] = RgbQuad{15, 15, 15, 0};
+    four->colours[0] = RgbQuad{0, 0, 0, 0};
+    four->colours[1] = RgbQuad{1, 1, 1, 0};
+    four->colours[9] = RgbQuad{9, 9, 9, 0};
+    four->colours[15] = RgbQuad{15, 15, 15, 0};
     GdImagePtr im = DibToGdImage(*four, NoJpeg());
     ASSERT_TRUE(im);
     ASSERT_EQ(gdImageColorsTotal(im.get()), 4);
@@ -105,8 +105,8 @@ TEST(GifFromDib, OneAndFourBitImagesAreExpanded) {
     auto one = Indexed(10, 2, {1, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 2);
     ASSERT_TRUE(one);
     ASSERT_EQ(one->BitCount(), 1);
-    one->colors[0] = RgbQuad{0, 0, 0, 0};
-    one->colors[1] = RgbQuad{255, 255, 255, 0};
+    one->colours[0] = RgbQuad{0, 0, 0, 0};
+    one->colours[1] = RgbQuad{255, 255, 255, 0};
     im = DibToGdImage(*one, NoJpeg());
     ASSERT_TRUE(im);
     EXPECT_EQ(gdImageColorsTotal(im.get()), 2);
@@ -123,7 +123,7 @@ TEST(GifFromDib, RunLengthEncodedImagesAreExpanded) {
     const uint8_t rle[] = {4, 7, 0, 1};
     std::memcpy(d.bits, rle, sizeof rle);
     d.Header()->sizeImage = sizeof rle;
-    d.colors[7] = RgbQuad{70, 70, 70, 0};
+    d.colours[7] = RgbQuad{70, 70, 70, 0};
     GdImagePtr im = DibToGdImage(d, NoJpeg());
     ASSERT_TRUE(im);
     EXPECT_EQ(gdImageColorsTotal(im.get()), 1);
@@ -167,8 +167,8 @@ TEST(GifFromDib, TwoHundredFiftySevenColoursNeedTheJpegRoundTrip) {
         auto q = std::make_unique<Dib>();
         if (!q->Create(257, 1, 256)) return nullptr;
         for (int x = 0; x < 257; ++x) q->bits[x] = uint8_t(x % 2);
-        q->colors[0] = RgbQuad{0, 0, 0, 0};
-        q->colors[1] = RgbQuad{1, 0, 0, 0};
+        q->colours[0] = RgbQuad{0, 0, 0, 0};
+        q->colours[1] = RgbQuad{1, 0, 0, 0};
         return q.release();
     };
     testutil::TempDir dir;
@@ -186,7 +186,7 @@ TEST(GifWriter, HeadersInterlaceAndTransparency) {
     auto d = Indexed(8, 8, std::vector<uint8_t>(64, 0));
     ASSERT_TRUE(d);
     d->bits[0] = 1;
-    d->colors[1] = RgbQuad{255, 255, 255, 0};
+    d->colours[1] = RgbQuad{255, 255, 255, 0};
     GdImagePtr im = DibToGdImage(*d, NoJpeg());
     ASSERT_TRUE(im);
 
@@ -244,7 +244,7 @@ TEST(GifWriter, GifsicleReadsTheFiles) {
     auto d = Indexed(20, 10, std::vector<uint8_t>(200, 4));
     ASSERT_TRUE(d);
     d->bits[3] = 9;
-    d->colors[9] = RgbQuad{255, 0, 0, 0};
+    d->colours[9] = RgbQuad{255, 0, 0, 0};
     GdImagePtr im = DibToGdImage(*d, NoJpeg());
     ASSERT_TRUE(im);
     testutil::TempDir dir;
@@ -264,7 +264,7 @@ TEST(GifWriter, GifsicleReadsTheFiles) {
 TEST(GifWriter, FilesRoundTripAndUnwritablePathsFail) {
     auto d = Indexed(4, 3, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
     ASSERT_TRUE(d);
-    for (int i = 0; i < 12; ++i) d->colors[i] = RgbQuad{uint8_t(i * 20), uint8_t(i), 0, 0};
+    for (int i = 0; i < 12; ++i) d->colours[i] = RgbQuad{uint8_t(i * 20), uint8_t(i), 0, 0};
     GdImagePtr im = DibToGdImage(*d, NoJpeg());
     ASSERT_TRUE(im);
     testutil::TempDir dir;
@@ -279,7 +279,7 @@ TEST(GifWriter, FilesRoundTripAndUnwritablePathsFail) {
     EXPECT_EQ(back->Header()->clrImportant, 12u);
     for (int i = 0; i < 12; ++i) {
         EXPECT_EQ(back->bits[(i / 4) * back->stride + i % 4], i);
-        EXPECT_EQ(back->colors[i].blue, i * 20);
+        EXPECT_EQ(back->colours[i].blue, i * 20);
     }
     const std::string bad = dir.File("missing/shot.gif");
     EXPECT_EQ(WriteGIFFile(im.get(), bad.c_str(), GifWriteOptions{}), GifWriteResult::CreateFailed);
@@ -300,7 +300,7 @@ TEST(GifToDib, TrueColourAndEmptyImagesAreRefused) {
     gdImageDestroy(pal);
     ASSERT_TRUE(d);
     EXPECT_EQ(d->Header()->clrImportant, 0u);
-    EXPECT_EQ(d->colors[255].red, 255);
+    EXPECT_EQ(d->colours[255].red, 255);
 }
 
 // A small valid GIF to cut and corrupt.
@@ -310,7 +310,7 @@ std::vector<uint8_t> SampleGif(bool interlace) {
     auto d = Indexed(30, 20, pixels);
     std::vector<uint8_t> gif;
     if (!d) return gif;
-    for (int i = 0; i < 5; ++i) d->colors[i] = RgbQuad{uint8_t(50 * i), 0, 0, 0};
+    for (int i = 0; i < 5; ++i) d->colours[i] = RgbQuad{uint8_t(50 * i), 0, 0, 0};
     GdImagePtr im = DibToGdImage(*d, NoJpeg());
     if (im) EncodeGIF(im.get(), GifWriteOptions{interlace, 2}, gif);
     return gif;

@@ -9,7 +9,7 @@ TEST(HotkeyTable, DefaultsAsShippedWithStopAndGameKeysInactive) {
     HotkeyState s;
     ResetHotkeyDefaults(s);
     EXPECT_EQ(s.table[kRowDesktop].key, 0x46u);
-    EXPECT_EQ(s.table[kRowDesktop].modifiers, kModCtrl | kModShift);
+    EXPECT_EQ(s.table[kRowDesktop].modifiers, kHotkeyModCtrl | kHotkeyModShift);
     EXPECT_EQ(s.table[kRowRect].key, 0x52u);  // the table order: Rect is row 2
     EXPECT_EQ(s.table[kRowAWin].key, 0x41u);
     EXPECT_STREQ(s.table[kRowRepeat].description, "F11");
@@ -47,9 +47,9 @@ TEST(HotkeyTable, DescriptionsAreCutTo59Characters) {
 }
 
 TEST(HotkeyTable, ModifierConversionsBothWays) {
-    EXPECT_EQ(ModifiersToHotkeyFlags(kModAlt), kHotkeyfAlt);
-    EXPECT_EQ(ModifiersToHotkeyFlags(kModCtrl | kModShift), kHotkeyfControl | kHotkeyfShift);
-    EXPECT_EQ(HotkeyFlagsToModifiers(kHotkeyfAlt | kHotkeyfExt), kModAlt);
+    EXPECT_EQ(ModifiersToHotkeyFlags(kHotkeyModAlt), kHotkeyfAlt);
+    EXPECT_EQ(ModifiersToHotkeyFlags(kHotkeyModCtrl | kHotkeyModShift), kHotkeyfControl | kHotkeyfShift);
+    EXPECT_EQ(HotkeyFlagsToModifiers(kHotkeyfAlt | kHotkeyfExt), kHotkeyModAlt);
     for (uint32_t m = 0; m < 8; ++m) EXPECT_EQ(HotkeyFlagsToModifiers(ModifiersToHotkeyFlags(m)), m);
 }
 

@@ -26,7 +26,7 @@ TEST_F(HotkeysIoTest, NothingStoredLeavesTheDefaults) {
 
 TEST_F(HotkeysIoTest, RoundTripInStoredOrderWithTheFlags) {
     state.table[kRowRect].key = 0x51;
-    state.table[kRowRect].modifiers = kModAlt;
+    state.table[kRowRect].modifiers = kHotkeyModAlt;
     std::snprintf(state.table[kRowRect].description, 60, "Alt+Q");
     state.capturesAllowed = 0;
     state.handlePrintScreen = 1;
@@ -47,7 +47,7 @@ TEST_F(HotkeysIoTest, RoundTripInStoredOrderWithTheFlags) {
     ResetHotkeyDefaults(loaded);
     LoadHotkeysFrom(store, loaded, false);
     EXPECT_EQ(loaded.table[kRowRect].key, 0x51u);
-    EXPECT_EQ(loaded.table[kRowRect].modifiers, kModAlt);
+    EXPECT_EQ(loaded.table[kRowRect].modifiers, kHotkeyModAlt);
     EXPECT_STREQ(loaded.table[kRowRect].description, "Alt+Q");
     EXPECT_EQ(loaded.capturesAllowed, 0);  // "Disable All Keys" = 1 comes up disabled
     EXPECT_EQ(loaded.handlePrintScreen, 1);

@@ -66,7 +66,7 @@ Rgb PixelOf(const Dib& dib, int x, int y) {
     const int row = dib.Height() > 0 ? h - 1 - y : y;
     const uint8_t* p = dib.bits + size_t(row) * dib.stride;
     if (dib.BitCount() == 24) return {p[3 * x + 2], p[3 * x + 1], p[3 * x]};
-    const RgbQuad& q = dib.colors[p[x]];
+    const RgbQuad& q = dib.colours[p[x]];
     return {q.red, q.green, q.blue};
 }
 
@@ -180,7 +180,7 @@ TEST_F(JpegTest, PaletteImageIsWrittenThroughItsColourTable) {
     auto src = std::make_unique<Dib>();
     ASSERT_TRUE(src->Create(32, 32, 256));
     ASSERT_EQ(src->BitCount(), 8);
-    for (int i = 0; i < 4; ++i) src->colors[10 + i] = RgbQuad{uint8_t(kQuadColours[i].b), uint8_t(kQuadColours[i].g),
+    for (int i = 0; i < 4; ++i) src->colours[10 + i] = RgbQuad{uint8_t(kQuadColours[i].b), uint8_t(kQuadColours[i].g),
                                                                uint8_t(kQuadColours[i].r), 0};
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) src->bits[size_t(31 - y) * src->stride + x] = uint8_t(10 + (y / 16) * 2 + x / 16);
@@ -207,10 +207,10 @@ TEST_F(JpegTest, OtherDepthsAreExpanded) {
             return c;
         };
         if (bits <= 4) {
-            src->colors[1] = RgbQuad{255, 255, 255, 0};
+            src->colours[1] = RgbQuad{255, 255, 255, 0};
             if (bits == 4)
                 for (int i = 0; i < 4; ++i)
-                    src->colors[4 + i] = RgbQuad{uint8_t(kQuadColours[i].b), uint8_t(kQuadColours[i].g),
+                    src->colours[4 + i] = RgbQuad{uint8_t(kQuadColours[i].b), uint8_t(kQuadColours[i].g),
                                                  uint8_t(kQuadColours[i].r), 0};
         }
         for (int y = 0; y < 32; ++y) {
@@ -378,9 +378,9 @@ TEST_F(JpegTest, GreyscaleFileArrivesWithAGreyRamp) {
         EXPECT_EQ(dib->BitCount(), 8);
         EXPECT_EQ(dib->Header()->clrImportant, 0u);  // all 256 levels
         for (int i = 0; i < 256; ++i) {
-            EXPECT_EQ(dib->colors[i].red, i);
-            EXPECT_EQ(dib->colors[i].green, i);
-            EXPECT_EQ(dib->colors[i].blue, i);
+            EXPECT_EQ(dib->colours[i].red, i);
+            EXPECT_EQ(dib->colours[i].green, i);
+            EXPECT_EQ(dib->colours[i].blue, i);
         }
         ExpectClose(*dib, 64, 8, [](int x, int) { return Rgb{x * 255 / 63, x * 255 / 63, x * 255 / 63}; }, 6, 2.0);
     }
@@ -401,7 +401,7 @@ TEST_F(JpegTest, QuantizedModesGiveAPaletteAndColoursImportant) {
         const uint32_t important = dib->Header()->clrImportant;
         EXPECT_GE(important, 4u);  // few colours: fewer than the table holds
         EXPECT_LT(important, 256u);
-        for (uint32_t i = important; i < 256; ++i) EXPECT_EQ(dib->colors[i].red | dib->colors[i].green, 0);
+        for (uint32_t i = important; i < 256; ++i) EXPECT_EQ(dib->colours[i].red | dib->colours[i].green, 0);
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 32; ++x) EXPECT_LT(dib->bits[size_t(y) * dib->stride + x], important);
         // Dithering spreads the error of the palette over the neighbours.

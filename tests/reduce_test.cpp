@@ -75,9 +75,9 @@ TEST_F(ReduceTest, TwoHundredFiftySixColoursTakeTheExactPassInFirstMetOrder) {
     EXPECT_EQ(out->Header()->xPelsPerMeter, 3780);
     EXPECT_EQ(out->Header()->yPelsPerMeter, 2835);
     for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(out->colors[i].blue, uint8_t(i));
-        EXPECT_EQ(out->colors[i].green, 0);
-        EXPECT_EQ(out->colors[i].red, 7);
+        EXPECT_EQ(out->colours[i].blue, uint8_t(i));
+        EXPECT_EQ(out->colours[i].green, 0);
+        EXPECT_EQ(out->colours[i].red, 7);
         // Row 0 in storage (the bottom row) first.
         EXPECT_EQ(out->bits[(i / 32) * out->stride + i % 32], i);
     }
@@ -94,9 +94,9 @@ TEST_F(ReduceTest, FirstMetOrderFollowsStorageNotValues) {
             for (int c = 0; c < 3; ++c) src.bits[y * src.stride + 3 * x + c] = px[y][x][c];
     std::unique_ptr<Dib> out(ReduceExact(src));
     ASSERT_TRUE(out);
-    EXPECT_EQ(out->colors[0].blue, 255);
-    EXPECT_EQ(out->colors[1].red, 255);
-    EXPECT_EQ(out->colors[2].green, 255);
+    EXPECT_EQ(out->colours[0].blue, 255);
+    EXPECT_EQ(out->colours[1].red, 255);
+    EXPECT_EQ(out->colours[2].green, 255);
     EXPECT_EQ(out->bits[0], 0);
     EXPECT_EQ(out->bits[1], 1);
     EXPECT_EQ(out->bits[out->stride], 1);

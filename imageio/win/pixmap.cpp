@@ -166,7 +166,7 @@ bool SetDIBFromPixmap(Pixmap& pm, Dib& dib) {
     h->biClrUsed = n;
     dib.bih = block;
     dib.hmem = nullptr;
-    dib.colors = reinterpret_cast<RgbQuad*>(block + 40);
+    dib.colours = reinterpret_cast<RgbQuad*>(block + 40);
     dib.bits = block + 40 + 4 * n;
     dib.totalSize = static_cast<int32_t>(total);
     dib.RecomputeStride();

@@ -59,16 +59,16 @@ LRESULT DefaultProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 int ModifiersOfMouse(WPARAM wp) {
     int m = 0;
-    if (wp & MK_LBUTTON) m |= kModLeft;
-    if (wp & MK_RBUTTON) m |= kModRight;
-    if (wp & MK_MBUTTON) m |= kModMiddle;
-    if (wp & MK_SHIFT) m |= kModShift;
-    if (wp & MK_CONTROL) m |= kModCtrl;
-    if (GetKeyState(VK_MENU) < 0) m |= kModAlt;
+    if (wp & MK_LBUTTON) m |= kEvModLeft;
+    if (wp & MK_RBUTTON) m |= kEvModRight;
+    if (wp & MK_MBUTTON) m |= kEvModMiddle;
+    if (wp & MK_SHIFT) m |= kEvModShift;
+    if (wp & MK_CONTROL) m |= kEvModCtrl;
+    if (GetKeyState(VK_MENU) < 0) m |= kEvModAlt;
     return m;
 }
 
-int KeyDataAlt(LPARAM lp) { return (lp & (1 << 29)) ? kModAlt : 0; }
+int KeyDataAlt(LPARAM lp) { return (lp & (1 << 29)) ? kEvModAlt : 0; }
 
 // Events of pointer messages: position, time, modifiers.
 k_event PointerEvent(uint32_t code, k_object* obj, LPARAM lp, WPARAM wp) {
@@ -299,9 +299,9 @@ LRESULT CALLBACK LibraryWindowProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp) 
         k_event ev(kEvSysChar, obj);
         int mods = ModifierState() | KeyDataAlt(lp);
         int code = static_cast<int>(wp & 0xFFFF);
-        if (mods & kModShift) code |= kKeyShift;
-        if (mods & kModCtrl) code |= kKeyCtrl;
-        if (mods & kModAlt) code |= kKeyAlt;
+        if (mods & kEvModShift) code |= kKeyShift;
+        if (mods & kEvModCtrl) code |= kKeyCtrl;
+        if (mods & kEvModAlt) code |= kKeyAlt;
         ev[kWordKey] = code;
         ev[kWordTime] = static_cast<intptr_t>(GetMessageTime());
         ev[kWordModifiers] = mods;
@@ -452,12 +452,12 @@ void SetFrameReadyHandler(FrameReadyHandler handler) { g_frameReady = handler; }
 
 int ModifierState() {
     int m = 0;
-    if (GetKeyState(VK_SHIFT) < 0) m |= kModShift;
-    if (GetKeyState(VK_CONTROL) < 0) m |= kModCtrl;
-    if (GetKeyState(VK_MENU) < 0) m |= kModAlt;
-    if (GetKeyState(VK_LBUTTON) < 0) m |= kModLeft;
-    if (GetKeyState(VK_RBUTTON) < 0) m |= kModRight;
-    if (GetKeyState(VK_MBUTTON) < 0) m |= kModMiddle;
+    if (GetKeyState(VK_SHIFT) < 0) m |= kEvModShift;
+    if (GetKeyState(VK_CONTROL) < 0) m |= kEvModCtrl;
+    if (GetKeyState(VK_MENU) < 0) m |= kEvModAlt;
+    if (GetKeyState(VK_LBUTTON) < 0) m |= kEvModLeft;
+    if (GetKeyState(VK_RBUTTON) < 0) m |= kEvModRight;
+    if (GetKeyState(VK_MBUTTON) < 0) m |= kEvModMiddle;
     return m;
 }
 

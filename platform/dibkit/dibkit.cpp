@@ -37,7 +37,7 @@ bool ReadLayout(const uint8_t* block, SIZE_T blockBytes, DibLayout* out) {
         std::memcpy(&h, block, sizeof h);
         if (h.bcWidth == 0 || h.bcHeight == 0 || h.bcPlanes != 1) return false;
         l.core = true;
-        l.entries = gmbx::DibNumColorsOf(block);
+        l.entries = gmbx::DibNumColoursOf(block);
         l.tableBytes = gmbx::DibPaletteBytesOf(block);
         const int64_t stride = gmbx::DibStride(h.bcWidth, h.bcBitCount);
         if (stride < 0) return false;
@@ -47,7 +47,7 @@ bool ReadLayout(const uint8_t* block, SIZE_T blockBytes, DibLayout* out) {
         gmbx::DibInfoHeader h;
         std::memcpy(&h, block, sizeof h);
         if (h.width <= 0 || h.height == 0 || h.planes != 1) return false;
-        l.entries = gmbx::DibNumColorsOf(block);
+        l.entries = gmbx::DibNumColoursOf(block);
         l.tableBytes = gmbx::DibPaletteBytesOf(block);
         if (headerBytes == gmbx::kInfoHeaderSize && h.compression == kBitFields) l.tableBytes += 12;
         l.imageBytes = gmbx::DibImageSize(h);
@@ -87,7 +87,7 @@ HPALETTE PaletteOfTable(const uint8_t* block, const DibLayout& l) {
 
 extern "C" {
 
-DIBKIT_API WORD __cdecl DibNumColors(const void* header) { return gmbx::DibNumColorsOf(header); }
+DIBKIT_API WORD __cdecl DibNumColors(const void* header) { return gmbx::DibNumColoursOf(header); }
 
 DIBKIT_API WORD __cdecl PaletteSize(const void* header) { return gmbx::DibPaletteBytesOf(header); }
 

@@ -34,7 +34,7 @@ void CheckLoaded(const Dib& dib) {
     Check(dib.stride == stride, "stride");
     Check(int64_t(h.sizeImage) == area, "image size");
     Check(dib.totalSize == int64_t(kInfoHeaderSize) + 4 * entries + area, "total size");
-    Check(reinterpret_cast<uint8_t*>(dib.colors) == dib.bih + kInfoHeaderSize, "colour table");
+    Check(reinterpret_cast<uint8_t*>(dib.colours) == dib.bih + kInfoHeaderSize, "colour table");
     Check(dib.bits == dib.bih + kInfoHeaderSize + 4 * entries, "bits");
     // Touch both ends of the block so that a short allocation shows.
     volatile uint8_t first = dib.bih[0];

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t table = size_t(dib.ColourCount()) * 4;
     const size_t pixels = size_t(dib.stride) * size_t(gmbx::DibAbsHeight(height));
     size_t n = size < table ? size : table;
-    if (n) std::memcpy(dib.colors, data, n);
+    if (n) std::memcpy(dib.colours, data, n);
     const uint8_t* rest = data + n;
     size_t left = size - n;
     // Pixels repeat the remaining bytes so that small inputs fill the image.
@@ -63,9 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 0; i < pixels; ++i) dib.bits[i] = rest[i % left];
 
     gmbx::BuildColourMap(dib, [](uint8_t r, uint8_t g, uint8_t b) { return (r + g + b) % 16; });
-    if (dib.colorMap && dib.BitCount() <= 4)
+    if (dib.colourMap && dib.BitCount() <= 4)
         for (int i = 0; i < dib.ColourCount(); ++i)
-            if (dib.colorMap[i] < 0 || dib.colorMap[i] >= gmbx::kAppColourCount) __builtin_trap();
+            if (dib.colourMap[i] < 0 || dib.colourMap[i] >= gmbx::kAppColourCount) __builtin_trap();
 
     // No JPEG coder: images with more than 256 colours fail cleanly.
     gmbx::GdImagePtr im = gmbx::DibToGdImage(dib, gmbx::JpegRoundTrip{});

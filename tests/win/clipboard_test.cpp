@@ -60,7 +60,7 @@ COLORREF DibPixel(const Dib& dib, int x, int y) {
     case 32: return RGB(r[x * 4 + 2], r[x * 4 + 1], r[x * 4]);
     default: return CLR_INVALID;
     }
-    const RgbQuad& q = dib.colors[index];
+    const RgbQuad& q = dib.colours[index];
     return RGB(q.red, q.green, q.blue);
 }
 

@@ -69,7 +69,7 @@ TEST_F(HotkeysTest, KeyHeldElsewhereIsListedAndLosesItsText) {
     // Another window of this process holds Ctrl+Shift+W first.
     HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     UnregisterAllHotkeys();
-    ASSERT_TRUE(RegisterHotKey(other, 77, kModCtrl | kModShift, 'W'));
+    ASSERT_TRUE(RegisterHotKey(other, 77, kHotkeyModCtrl | kHotkeyModShift, 'W'));
     testutil::BoxCloser boxes;
     ApplyHotkeys(false);
     auto texts = boxes.Texts();
@@ -88,7 +88,7 @@ TEST_F(HotkeysTest, DisabledHotkeysRegisterNothingAndShowNoKeys) {
     ApplyHotkeys(false);
     // Nothing held: another window can take every key.
     HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_TRUE(RegisterHotKey(other, 1, kModCtrl | kModShift, 'F'));
+    EXPECT_TRUE(RegisterHotKey(other, 1, kHotkeyModCtrl | kHotkeyModShift, 'F'));
     UnregisterHotKey(other, 1);
     DestroyWindow(other);
     std::string desktop = MenuText(MainMenu(), ID_CAPTURE_DESKTOP);
@@ -187,7 +187,7 @@ TEST_F(HotkeysTest, DialogEditsClearsUndoesAndApplies) {
     EXPECT_EQ(seen[2], "Ctrl+Shift+W");
     EXPECT_EQ(seen[3], "Ctrl+Alt+Q");
     EXPECT_EQ(g_hotkeys.table[kRowWindow].key, static_cast<uint32_t>('Q'));
-    EXPECT_EQ(g_hotkeys.table[kRowWindow].modifiers, kModCtrl | kModAlt);
+    EXPECT_EQ(g_hotkeys.table[kRowWindow].modifiers, kHotkeyModCtrl | kHotkeyModAlt);
     EXPECT_EQ(g_hotkeys.capturesAllowed, 1);
     // The new key is in force.
     HWND other = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);

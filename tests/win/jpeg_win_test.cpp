@@ -110,7 +110,7 @@ TEST_F(JpegWinTest, LowDepthDibIsConvertedFirst) {
     auto dib = std::make_unique<Dib>();
     ASSERT_TRUE(dib->Create(32, 16, 16));
     ASSERT_EQ(dib->BitCount(), 4);
-    dib->colors[3] = RgbQuad{0, 0, 255, 0};  // red
+    dib->colours[3] = RgbQuad{0, 0, 255, 0};  // red
     std::memset(dib->bits, 0x33, size_t(dib->stride) * 16);
     SetCurrentDib(dib.release());
     const std::string path = dir.File("four.jpg");

@@ -235,19 +235,19 @@ TEST_F(KlibWin, ButtonEvents) {
     ASSERT_NE(ev, nullptr);
     EXPECT_EQ((*ev)[3], 10);
     EXPECT_EQ((*ev)[4], 20);
-    EXPECT_EQ((*ev)[6], kModLeft | kModShift);
+    EXPECT_EQ((*ev)[6], kEvModLeft | kEvModShift);
     EXPECT_EQ((*ev)[7], kButtonLeft);
 
     SendMessageA(w_, WM_RBUTTONUP, MK_CONTROL, MAKELPARAM(3, 4));
     ev = probe_.Last(kEvButtonUp);
     ASSERT_NE(ev, nullptr);
-    EXPECT_EQ((*ev)[6], kModCtrl);
+    EXPECT_EQ((*ev)[6], kEvModCtrl);
     EXPECT_EQ((*ev)[7], kButtonRight);
 
     SendMessageA(w_, WM_MBUTTONDBLCLK, MK_MBUTTON, MAKELPARAM(1, 2));
     ev = probe_.Last(kEvDoubleClick);
     ASSERT_NE(ev, nullptr);
-    EXPECT_EQ((*ev)[6], kModMiddle);
+    EXPECT_EQ((*ev)[6], kEvModMiddle);
     EXPECT_EQ((*ev)[7], kButtonMiddle);
 
     // Presses the object does not accept are not dispatched; releases are.
@@ -275,7 +275,7 @@ TEST_F(KlibWin, FrameButtonAndPointerMove) {
     ASSERT_NE(ev, nullptr);
     EXPECT_EQ((*ev)[3], -2);
     EXPECT_EQ((*ev)[4], 30);
-    EXPECT_EQ((*ev)[6] & kModLeft, kModLeft);
+    EXPECT_EQ((*ev)[6] & kEvModLeft, kEvModLeft);
 
     // The window's own cursor is set on every move.
     HCURSOR cross = LoadCursor(nullptr, IDC_CROSS);
@@ -300,7 +300,7 @@ TEST_F(KlibWin, KeysGoToTheFocusObject) {
     ev = probe_.Last(kEvKeyUp);
     ASSERT_NE(ev, nullptr);
     EXPECT_EQ((*ev)[3], 0x50000 | kKeyCtrl);
-    EXPECT_EQ((*ev)[6] & kModCtrl, kModCtrl);
+    EXPECT_EQ((*ev)[6] & kEvModCtrl, kEvModCtrl);
 
     Probe focus("focus");
     SetFocusObject(&focus);
@@ -324,7 +324,7 @@ TEST_F(KlibWin, SystemCharacter) {
     const k_event* ev = probe_.Last(kEvSysChar);
     ASSERT_NE(ev, nullptr);
     EXPECT_EQ((*ev)[3], 'x' | kKeyAlt);
-    EXPECT_EQ((*ev)[6] & kModAlt, kModAlt);
+    EXPECT_EQ((*ev)[6] & kEvModAlt, kEvModAlt);
 }
 
 TEST_F(KlibWin, ScrollEvents) {

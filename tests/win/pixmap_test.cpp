@@ -115,7 +115,7 @@ TEST_F(PixmapTest, DibPaletteOfTrueColourAndTableImages) {
 
     Dib eight;
     ASSERT_TRUE(eight.Create(2, 2, 256));
-    eight.colors[5] = {10, 20, 30, 0};
+    eight.colours[5] = {10, 20, 30, 0};
     pal = CreateDibPalette(eight.Header());
     ASSERT_NE(pal, nullptr);
     ASSERT_EQ(GetPaletteEntries(pal, 0, 256, pe), 256u);
@@ -128,13 +128,13 @@ TEST_F(PixmapTest, CreateFillsTheApplicationColours) {
     Dib eight, four;
     ASSERT_TRUE(eight.Create(1, 1, 256));
     EXPECT_EQ(eight.Header()->clrImportant, 24u);
-    EXPECT_EQ(eight.colors[6].red, 255);  // colour 6 is red
-    EXPECT_EQ(eight.colors[6].green, 0);
-    EXPECT_EQ(eight.colors[16].red, 128);  // colour 16 is half red
+    EXPECT_EQ(eight.colours[6].red, 255);  // colour 6 is red
+    EXPECT_EQ(eight.colours[6].green, 0);
+    EXPECT_EQ(eight.colours[16].red, 128);  // colour 16 is half red
     ASSERT_TRUE(four.Create(1, 1, 16));
     EXPECT_EQ(four.Header()->clrImportant, 16u);
-    EXPECT_EQ(four.colors[1].green, 255);  // colour 9: green
-    EXPECT_EQ(four.colors[1].red, 0);
+    EXPECT_EQ(four.colours[1].green, 255);  // colour 9: green
+    EXPECT_EQ(four.colours[1].red, 0);
 }
 
 TEST_F(PixmapTest, DiagnosticsWithoutDebugWindowGoNowhere) {
@@ -256,7 +256,7 @@ TEST_F(PixmapTest, TrueColourDibWithoutPixmapIsSavedAt8BitsThroughTheReduction) 
     // Every pixel keeps its exact colour through the table.
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 8; ++x) {
-            const RgbQuad& c = back.colors[back.bits[y * back.stride + x]];
+            const RgbQuad& c = back.colours[back.bits[y * back.stride + x]];
             EXPECT_EQ(c.blue, x < 4 ? 200 : 10);
             EXPECT_EQ(c.green, y < 2 ? 50 : 150);
             EXPECT_EQ(c.red, 77);

@@ -291,8 +291,8 @@ protected:
         g_settings.save.interlace = 0;
         auto dib = std::make_unique<Dib>();
         ASSERT_TRUE(dib->Create(4, 2, 256));
-        dib->colors[0] = {0, 0, 255, 0};    // red
-        dib->colors[1] = {255, 0, 0, 0};    // blue
+        dib->colours[0] = {0, 0, 255, 0};    // red
+        dib->colours[1] = {255, 0, 0, 0};    // blue
         // Bottom row (stored first) red, top row blue.
         for (int x = 0; x < 4; ++x) {
             dib->bits[x] = 0;
