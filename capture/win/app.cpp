@@ -158,7 +158,10 @@ bool SnapFromCommandLine(const char* arg) {
     g_settings.includeCursor = 0;
     RefreshDisplayColours();
     ClearCurrentImage(false);
-    Pixmap* pm = Grab(x, y, w, h);
+    // Command-line captures never show the cursor.
+    GrabOptions options = GrabOptionsFromSettings();
+    options.includeCursor = false;
+    Pixmap* pm = Grab(x, y, w, h, options);
     EndCommandLineSelection();
     if (pm) SetCurrentPixmap(pm);
     if (!HaveImage()) return false;

@@ -8,6 +8,7 @@
 
 #include "capture/clipformat.h"
 #include "capture/settings.h"
+#include "capture/win/grabber.h"
 #include "capture/win/mainframe.h"
 #include "imageio/reduce.h"
 #include "imageio/win/current.h"
@@ -23,7 +24,7 @@ namespace gmbx {
 namespace {
 
 void ClipMessage(UINT id) {
-    if (!g_suppressImageErrors) klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, id);
+    if (!CaptureInProgress()) klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, id);
 }
 
 bool HasColourTable(const Dib& dib) { return !dib.Empty() && dib.BitCount() <= 8; }

@@ -14,6 +14,7 @@
 #include "capture/win/windowpick.h"
 #include "capture/win/transparentpick.h"
 #include "imageio/capturepalette.h"
+#include "imageio/jpegio.h"
 #include "imageio/win/current.h"
 #include "imageio/win/palette.h"
 #include "klib/object.h"
@@ -25,11 +26,10 @@
 
 namespace gmbx {
 
-bool g_timedCaptureRunning = false;
-
 namespace {
 
 bool g_dispatching = false;
+bool g_captureInProgress = false;
 
 // The optional system-message hook around window picks.
 SysMsgHookInstall g_installSysMsgHook = nullptr;
@@ -223,14 +223,11 @@ Pixmap* CaptureWithSelection(int mode, bool hide, bool* cancelled) {
         ClearView(false);
         HWND target = mode == kModeWindow ? PickScrollTarget() : nullptr;
         if (target) BringScrollTargetForward(target);
-        int qCrop = g_settings.qCrop, qScale = g_settings.qScale, cursor = g_settings.includeCursor;
-        if (target) g_settings.qCrop = g_settings.qScale = 0;
+        GrabOptions options = GrabOptionsFromSettings();
+        if (target) options.autoCrop = options.autoScale = false;
         // Region captures never show the cursor.
-        if (mode == kModeRegion) g_settings.includeCursor = 0;
-        pm = Grab(r.left, r.top, r.right - r.left, r.bottom - r.top);
-        g_settings.qCrop = qCrop;
-        g_settings.qScale = qScale;
-        g_settings.includeCursor = cursor;
+        if (mode == kModeRegion) options.includeCursor = false;
+        pm = Grab(r.left, r.top, r.right - r.left, r.bottom - r.top, options);
         // The scroll target would now be captured page by page; this version
         // keeps the first page.
     } else if (noOverlay) {
@@ -273,6 +270,24 @@ void RunSelectionMode(int mode, bool hide) {
 
 }  // namespace
 
+CaptureInProgressScope::CaptureInProgressScope() : previous_(g_captureInProgress) { g_captureInProgress = true; }
+CaptureInProgressScope::~CaptureInProgressScope() { g_captureInProgress = previous_; }
+bool CaptureInProgress() { return g_captureInProgress; }
+
+void InstallJpegMessageBoxes() {
+    SetJpegMessageHook([](const char* text) {
+        if (!CaptureInProgress()) klib::TextMessageBox(MB_OK | MB_ICONEXCLAMATION, text);
+    });
+}
+
+GrabOptions GrabOptionsFromSettings() {
+    GrabOptions o;
+    o.includeCursor = g_settings.includeCursor != 0;
+    o.autoCrop = g_settings.qCrop != 0;
+    o.autoScale = g_settings.qScale != 0;
+    return o;
+}
+
 bool ActiveWindowRect(int mode, RECT* out) {
     HWND fg = GetForegroundWindow();
     if (!fg) return false;
@@ -289,15 +304,14 @@ bool ActiveWindowRect(int mode, RECT* out) {
     return true;
 }
 
-Pixmap* Grab(int x, int y, int width, int height) {
+Pixmap* Grab(int x, int y, int width, int height, const GrabOptions& options) {
+    CaptureInProgressScope capturing;
     SetCurrentDib(nullptr);
     g_image.dibOnly = false;
     g_image.lastSavedPath.clear();
-    bool suppressed = g_suppressImageErrors;
-    g_suppressImageErrors = true;
 
     GrabCursor cursor;
-    if (g_settings.includeCursor) cursor = ReadCursor();
+    if (options.includeCursor) cursor = ReadCursor();
 
     if (x < 0) x = g_settings.lastSX;
     if (y < 0) y = g_settings.lastSY;
@@ -313,17 +327,11 @@ Pixmap* Grab(int x, int y, int width, int height) {
 
     bool noStatic = false;
     HPALETTE palette = CapturePalette(&noStatic);
-    if (!palette) {
-        g_suppressImageErrors = suppressed;
-        return nullptr;
-    }
+    if (!palette) return nullptr;
     SetCurrentPalette(palette);
 
     auto pm = std::make_unique<Pixmap>(width, height);
-    if (!pm->Valid()) {
-        g_suppressImageErrors = suppressed;
-        return nullptr;
-    }
+    if (!pm->Valid()) return nullptr;
     pm->palette = palette;
     HDC dc = pm->BeginDraw();
     if (noStatic) SetSystemPaletteUse(dc, SYSPAL_NOSTATIC);
@@ -338,7 +346,7 @@ Pixmap* Grab(int x, int y, int width, int height) {
     pm->palette = nullptr;  // it stays the current palette
 
     Pixmap* result = pm.get();
-    if (noStatic || g_settings.qCrop || g_settings.qScale) {
+    if (noStatic || options.autoCrop || options.autoScale) {
         // Automatic crop and scale work on the Dib; they need the imaging
         // add-on, without which the Dib stays as grabbed.
         if (MakeCurrentDib(*pm)) g_image.dibOnly = true;
@@ -347,7 +355,6 @@ Pixmap* Grab(int x, int y, int width, int height) {
     } else {
         pm.release();
     }
-    g_suppressImageErrors = suppressed;
     return result;
 }
 
@@ -372,7 +379,7 @@ void AfterCapture(Pixmap* pixmap) {
 void CaptureDesktop(bool hide) {
     RunMode([hide] {
         if (hide) HideMainWindow(true);
-        return Grab(0, 0, 0, 0);
+        return Grab(0, 0, 0, 0, GrabOptionsFromSettings());
     });
 }
 
@@ -380,7 +387,7 @@ void CaptureRepeat() {
     RunMode([] {
         HWND frame = MainFrame();
         if (!(frame && IsIconic(frame))) HideMainWindow(true);
-        return Grab(-1, -1, -1, -1);
+        return Grab(-1, -1, -1, -1, GrabOptionsFromSettings());
     });
 }
 
@@ -418,23 +425,18 @@ void DispatchCapture(UINT id) {
     }
     if (g_dispatching || !g_hotkeys.capturesAllowed || klib::InsideDispatch()) return;
     g_dispatching = true;
-    if (g_timedCaptureRunning) {
-        g_timedCaptureRunning = false;
-    } else {
-        switch (mode) {
-        case kModeDesktop: CaptureDesktop(true); break;
-        case kModeWindow: CaptureWindow(); break;
-        case kModeRegion: CaptureRegion(); break;
-        case kModeActiveWindow: CaptureActiveWindow(true); break;
-        case kModeActiveClient: CaptureActiveClient(); break;
-        case kModeRepeat: CaptureRepeat(); break;
-        case kModeActiveWindowNoHide: CaptureActiveWindow(false); break;
-        case kModeDesktopNoHide:
-            if (!(g_settings.GameCaptureEnabled() && GetForegroundWindow() != MainFrame()))
-                CaptureDesktop(false);
-            break;
-        default: break;
-        }
+    switch (mode) {
+    case kModeDesktop: CaptureDesktop(true); break;
+    case kModeWindow: CaptureWindow(); break;
+    case kModeRegion: CaptureRegion(); break;
+    case kModeActiveWindow: CaptureActiveWindow(true); break;
+    case kModeActiveClient: CaptureActiveClient(); break;
+    case kModeRepeat: CaptureRepeat(); break;
+    case kModeActiveWindowNoHide: CaptureActiveWindow(false); break;
+    case kModeDesktopNoHide:
+        if (!(g_settings.GameCaptureEnabled() && GetForegroundWindow() != MainFrame())) CaptureDesktop(false);
+        break;
+    default: break;
     }
     g_dispatching = false;
 }

@@ -22,7 +22,25 @@ enum CaptureMode {
     kHotkeySpace = 32,
 };
 
-extern bool g_timedCaptureRunning;
+// Set while a capture and its automatic follow-ups (saving, printing) run:
+// error boxes of the image routines are held back and nothing asks for a
+// transparent colour. Scoped: nests, and restores the previous state.
+class CaptureInProgressScope {
+public:
+    CaptureInProgressScope();
+    ~CaptureInProgressScope();
+    CaptureInProgressScope(const CaptureInProgressScope&) = delete;
+    CaptureInProgressScope& operator=(const CaptureInProgressScope&) = delete;
+
+private:
+    bool previous_;
+};
+// True inside a CaptureInProgressScope.
+bool CaptureInProgress();
+
+// Shows the JPEG library's messages (first warning, fatal errors) in message
+// boxes, except while a capture is in progress.
+void InstallJpegMessageBoxes();
 
 // Entry for hotkey ids (with the busy and captures-allowed checks).
 void DispatchCapture(UINT id);
@@ -35,10 +53,19 @@ void CaptureActiveClient();
 void CaptureWindow();
 void CaptureRegion();
 
+// What a grab does besides copying the pixels.
+struct GrabOptions {
+    bool includeCursor = false;  // draw the mouse cursor where it is
+    bool autoCrop = false;       // automatic crop and scale (they work on
+    bool autoScale = false;      // the Dib: the grab becomes the current Dib)
+};
+// The options the settings ask for.
+GrabOptions GrabOptionsFromSettings();
+
 // Copies the screen rectangle; negative fields take the last rectangle's,
 // a zero width or height the whole screen's. Returns the pixmap, or null
 // when the result became the current Dib (or nothing could be grabbed).
-Pixmap* Grab(int x, int y, int width, int height);
+Pixmap* Grab(int x, int y, int width, int height, const GrabOptions& options);
 
 // The rectangle a command-line capture asks for, without hiding: the
 // foreground window (mode 3) or its client area (mode 4), clipped to the

@@ -16,7 +16,6 @@
 namespace gmbx {
 namespace {
 
-bool g_captureScope = false;
 std::atomic<bool> g_waiting{false};
 
 constexpr UINT_PTR kBlinkTimer = 0x7472;  // "tr"
@@ -165,11 +164,6 @@ COLORREF PaletteColour(const gdImageStruct* im, int index) {
 }
 
 }  // namespace
-
-CaptureInProgressScope::CaptureInProgressScope() : previous_(g_captureScope) { g_captureScope = true; }
-CaptureInProgressScope::~CaptureInProgressScope() { g_captureScope = previous_; }
-
-bool CaptureInProgress() { return g_captureScope || g_suppressImageErrors || g_timedCaptureRunning; }
 
 bool TransparentPickActive() { return g_waiting; }
 

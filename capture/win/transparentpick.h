@@ -11,23 +11,6 @@ struct gdImageStruct;
 
 namespace gmbx {
 
-// Set while a capture and its automatic follow-ups (saving, printing) run;
-// nothing asks for a transparent colour then. Scoped: nests, and restores the
-// previous state.
-class CaptureInProgressScope {
-public:
-    CaptureInProgressScope();
-    ~CaptureInProgressScope();
-    CaptureInProgressScope(const CaptureInProgressScope&) = delete;
-    CaptureInProgressScope& operator=(const CaptureInProgressScope&) = delete;
-
-private:
-    bool previous_;
-};
-// True inside a CaptureInProgressScope, while image errors are held back for
-// a grab, or while timed captures run.
-bool CaptureInProgress();
-
 // Lets the user pick the transparent colour of the GIF palette image im (the
 // current image made into a palette image, same size as the view's image):
 // the palette index of the accepted point, kGifSaveCancelled when the user

@@ -7,7 +7,6 @@
 namespace gmbx {
 
 CurrentImage g_image;
-bool g_suppressImageErrors = false;
 
 void SetCurrentDib(Dib* dib) {
     if (g_image.dib != dib) delete g_image.dib;

@@ -35,7 +35,4 @@ void CurrentImageSize(int* width, int* height);
 // Null on failure; the caller owns the result.
 Dib* ConvertCurrentImage(int colours);
 
-// Error boxes of the image routines are held back while a capture runs.
-extern bool g_suppressImageErrors;
-
 }  // namespace gmbx

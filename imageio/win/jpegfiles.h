@@ -8,10 +8,6 @@
 
 namespace gmbx {
 
-// Shows the JPEG library's messages (first warning, fatal errors) in message
-// boxes, except while image errors are held back (g_suppressImageErrors).
-void InstallJpegMessageBoxes();
-
 // Writes the current image as a JPEG file with the save options' quality and
 // interlace (progressive) setting. Without a current Dib, or with one of fewer
 // than 8 bits, the view is converted to a 24-bit Dib first. Failures are

@@ -11,19 +11,8 @@
 #include "res/resource.h"
 
 namespace gmbx {
-namespace {
-
-void JpegMessageBox(const char* text) {
-    if (g_suppressImageErrors) return;
-    klib::TextMessageBox(MB_OK | MB_ICONEXCLAMATION, text);
-}
-
-}  // namespace
-
-void InstallJpegMessageBoxes() { SetJpegMessageHook(JpegMessageBox); }
 
 bool SaveJPEG(const char* path) {
-    InstallJpegMessageBoxes();
     if (!g_image.pixmap && !(g_image.dib && !g_image.dib->Empty())) {
         klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_NOTHING_TO_SAVE);
         return false;
@@ -47,7 +36,6 @@ bool SaveJPEG(const char* path) {
 }
 
 bool ReadJpegForView(const char* path, std::unique_ptr<Dib>& full, std::unique_ptr<Dib>& shown) {
-    InstallJpegMessageBoxes();
     full.reset();
     shown.reset();
     if (RefreshDisplayColours() <= 256) {

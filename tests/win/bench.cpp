@@ -31,7 +31,7 @@ int main() {
     int w = 0, h = 0;
     for (int i = 0; i < frames; ++i) {
         QueryPerformanceCounter(&a);
-        std::unique_ptr<Pixmap> pm(Grab(0, 0, 0, 0));
+        std::unique_ptr<Pixmap> pm(Grab(0, 0, 0, 0, GrabOptions()));
         QueryPerformanceCounter(&b);
         Dib dib;
         dib.Create(1, 1, g_displayColours);

@@ -20,7 +20,7 @@ double Ms(const LARGE_INTEGER& from, const LARGE_INTEGER& to, const LARGE_INTEGE
 
 // A full-screen capture as a 24-bit Dib; false when the grab fails.
 bool GrabScreen24(Dib& dib) {
-    std::unique_ptr<Pixmap> pm(Grab(0, 0, 0, 0));
+    std::unique_ptr<Pixmap> pm(Grab(0, 0, 0, 0, GrabOptions()));
     if (!pm || !dib.Create(1, 1, 16777216)) return false;
     dib.Header()->clrUsed = dib.Header()->clrImportant = 0;
     return SetDIBFromPixmap(*pm, dib) && dib.BitCount() == 24;

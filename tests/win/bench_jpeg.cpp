@@ -15,7 +15,7 @@ namespace gmbx {
 // the temporary folder, prints the time per write and returns it in
 // milliseconds (negative when the grab or a write fails).
 double BenchJpegSave(int frames) {
-    std::unique_ptr<Pixmap> pm(Grab(0, 0, 0, 0));
+    std::unique_ptr<Pixmap> pm(Grab(0, 0, 0, 0, GrabOptions()));
     Dib dib;
     if (!pm || !dib.Create(1, 1, 16777216)) return -1;
     dib.Header()->clrUsed = dib.Header()->clrImportant = 0;

@@ -9,6 +9,7 @@
 
 #include "capture/settings.h"
 #include "imageio/win/current.h"
+#include "capture/win/grabber.h"
 #include "imageio/win/jpegfiles.h"
 #include "imageio/win/palette.h"
 #include "imageio/win/pixmap.h"
@@ -26,8 +27,8 @@ protected:
         InstallWin32DibHost();
         CreateAppColourTable();
         RefreshDisplayColours();
+        InstallJpegMessageBoxes();
         saved_ = g_settings.save;
-        g_suppressImageErrors = false;
     }
     void TearDown() override {
         ClearCurrentImage(false);
@@ -145,9 +146,10 @@ TEST_F(JpegWinTest, LibraryMessagesAppearInABox) {
     // The first warning (the data ends early) and the error (no image).
     EXPECT_EQ(boxes.Texts().size(), 2u) << Joined(boxes.Texts());
     // Held back during a capture.
-    g_suppressImageErrors = true;
-    EXPECT_FALSE(ReadJpegForView(path.c_str(), full, shown));
-    g_suppressImageErrors = false;
+    {
+        CaptureInProgressScope capturing;
+        EXPECT_FALSE(ReadJpegForView(path.c_str(), full, shown));
+    }
     Sleep(200);
     EXPECT_EQ(boxes.Texts().size(), 2u) << Joined(boxes.Texts());
 }

@@ -186,8 +186,7 @@ HWND ColourWindow(int x, int y, int w, int h, COLORREF colour) {
 
 TEST_F(PixmapTest, GrabCopiesTheScreenAndRemembersTheRectangle) {
     HWND win = ColourWindow(200, 150, 60, 40, RGB(10, 200, 30));
-    g_settings.includeCursor = 0;
-    std::unique_ptr<Pixmap> pm(Grab(210, 160, 20, 10));
+    std::unique_ptr<Pixmap> pm(Grab(210, 160, 20, 10, GrabOptions()));
     ASSERT_TRUE(pm);
     EXPECT_EQ(pm->width, 20);
     EXPECT_EQ(g_settings.lastSX, 210);
@@ -198,14 +197,27 @@ TEST_F(PixmapTest, GrabCopiesTheScreenAndRemembersTheRectangle) {
     EXPECT_EQ(c, RGB(10, 200, 30));
 
     // Negative fields repeat the last rectangle; zero sizes mean the screen.
-    std::unique_ptr<Pixmap> again(Grab(-1, -1, -1, -1));
+    std::unique_ptr<Pixmap> again(Grab(-1, -1, -1, -1, GrabOptions()));
     ASSERT_TRUE(again);
     EXPECT_EQ(again->width, 20);
     EXPECT_EQ(again->height, 10);
-    std::unique_ptr<Pixmap> screen(Grab(0, 0, 0, 0));
+    std::unique_ptr<Pixmap> screen(Grab(0, 0, 0, 0, GrabOptions()));
     ASSERT_TRUE(screen);
     EXPECT_EQ(screen->width, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(screen->height, GetSystemMetrics(SM_CYSCREEN));
+
+    // Automatic crop or scale: the grab becomes the current Dib, and the
+    // settings stay as they were.
+    const int32_t cropBefore = g_settings.qCrop;
+    GrabOptions crop;
+    crop.autoCrop = true;
+    EXPECT_EQ(Grab(210, 160, 20, 10, crop), nullptr);
+    ASSERT_TRUE(g_image.dib);
+    EXPECT_TRUE(g_image.dibOnly);
+    EXPECT_EQ(g_image.dib->Width(), 20);
+    EXPECT_EQ(g_settings.qCrop, cropBefore);
+    EXPECT_FALSE(CaptureInProgress());
+    ClearCurrentImage(false);
     DestroyWindow(win);
 }
 

@@ -91,8 +91,6 @@ protected:
     static void TearDownTestSuite() { testutil::CloseTestMainFrame(); }
     void SetUp() override {
         ASSERT_NE(ImageView(), nullptr);
-        g_suppressImageErrors = false;
-        g_timedCaptureRunning = false;
         title_ = WindowText(MainFrame());
     }
     void TearDown() override {
