@@ -330,20 +330,31 @@ bool WriteTo(const Dib& dib, ByteSink& sink) {
 
 }  // namespace
 
-bool Dib::LoadBMP(const char* path) {
-    if (path == nullptr) return false;
+std::unique_ptr<Dib> LoadBMP(const char* path, LoadError* why) {
+    LoadError ignored;
+    LoadError& error = why ? *why : ignored;
+    error = LoadError::OpenFailed;
+    if (path == nullptr) return nullptr;
     FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return false;
+    if (f == nullptr) return nullptr;
     FileSource src(f);
-    const bool ok = LoadFrom(*this, src);
+    auto dib = std::make_unique<Dib>();
+    const bool ok = LoadFrom(*dib, src);
     std::fclose(f);
-    return ok;
+    error = ok ? LoadError::None : LoadError::ReadFailed;
+    return ok ? std::move(dib) : nullptr;
 }
 
-bool Dib::LoadBMPFromMemory(const uint8_t* data, size_t size) {
-    if (data == nullptr && size != 0) return false;
+std::unique_ptr<Dib> LoadBMPFromMemory(const uint8_t* data, size_t size, LoadError* why) {
+    LoadError ignored;
+    LoadError& error = why ? *why : ignored;
+    error = LoadError::ReadFailed;
+    if (data == nullptr && size != 0) return nullptr;
     MemorySource src(data, size);
-    return LoadFrom(*this, src);
+    auto dib = std::make_unique<Dib>();
+    if (!LoadFrom(*dib, src)) return nullptr;
+    error = LoadError::None;
+    return dib;
 }
 
 bool Dib::WriteBMP(const char* path) const {

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "imageio/dibheader.h"
@@ -82,12 +83,22 @@ public:
     bool RecomputeLayout(int32_t spareBytes = 0);
 
     // BMP files (bmpfile.cpp).
-    bool LoadBMP(const char* path);
     bool WriteBMP(const char* path) const;
-    // The same reader over a file image already in memory.
-    bool LoadBMPFromMemory(const uint8_t* data, size_t size);
     // The same bytes WriteBMP would write; out is cleared first.
     bool WriteBMPToMemory(std::vector<uint8_t>& out) const;
 };
+
+// Why a loader returned no image. Every loader has the same shape: a new Dib,
+// or null with the reason in *why (when given).
+enum class LoadError {
+    None,
+    OpenFailed,     // the file could not be opened or read
+    ReadFailed,     // not a file of that kind the reader can read
+    ConvertFailed,  // the picture cannot become a Dib (too large, no memory)
+};
+
+// BMP files (bmpfile.cpp), and the same reader over a file image in memory.
+std::unique_ptr<Dib> LoadBMP(const char* path, LoadError* why = nullptr);
+std::unique_ptr<Dib> LoadBMPFromMemory(const uint8_t* data, size_t size, LoadError* why = nullptr);
 
 }  // namespace gmbx

@@ -10,15 +10,6 @@
 namespace gmbx {
 namespace {
 
-// Releases a Dib made for the conversion, leaving the caller's own alone.
-struct ReducedDib {
-    Dib* dib = nullptr;
-    const Dib* original = nullptr;
-    ~ReducedDib() {
-        if (dib != original) delete dib;
-    }
-};
-
 // The pixel indices of a 1-, 4- or 8-bit Dib, one byte per pixel, rows in
 // storage order. Run-length encoded pixels are expanded first.
 bool IndexRows(const Dib& dib, std::vector<uint8_t>& out) {
@@ -70,11 +61,14 @@ void GdImageDeleter::operator()(gdImageStruct* im) const {
 }
 
 GdImagePtr DibToGdImage(Dib& dib, const JpegRoundTrip& roundTrip) {
-    ReducedDib reduced;
-    reduced.original = &dib;
-    reduced.dib = ReduceTo256(dib, kReduceJpegMode, roundTrip);
-    if (reduced.dib == nullptr || reduced.dib->Empty()) return nullptr;
-    const Dib& src = *reduced.dib;
+    if (dib.Empty()) return nullptr;
+    // An image with a colour table is read as it is; others are reduced.
+    std::unique_ptr<Dib> reduced;
+    if (!HasColourTable(dib)) {
+        reduced = ReduceTo256(dib, kReduceJpegMode, roundTrip);
+        if (!reduced || reduced->Empty()) return nullptr;
+    }
+    const Dib& src = reduced ? *reduced : dib;
 
     std::vector<uint8_t> indices;
     if (!IndexRows(src, indices)) return nullptr;
@@ -119,7 +113,7 @@ GdImagePtr DibToGdImage(Dib& dib, const JpegRoundTrip& roundTrip) {
     return im;
 }
 
-Dib* GdImageToDib(const gdImageStruct* im) {
+std::unique_ptr<Dib> GdImageToDib(const gdImageStruct* im) {
     if (im == nullptr || im->trueColor || im->sx < 1 || im->sy < 1 || im->pixels == nullptr) return nullptr;
     auto dib = std::make_unique<Dib>();
     if (!dib->Create(im->sx, im->sy, 256)) return nullptr;
@@ -132,7 +126,7 @@ Dib* GdImageToDib(const gdImageStruct* im) {
     }
     for (int y = 0; y < im->sy; ++y)
         std::memcpy(dib->bits + size_t(im->sy - 1 - y) * size_t(dib->stride), im->pixels[y], size_t(im->sx));
-    return dib.release();
+    return dib;
 }
 
 int GdPaletteIndexAt(const gdImageStruct* im, int x, int y) {
@@ -179,10 +173,10 @@ GifWriteResult WriteGIFFile(gdImageStruct* im, const char* path, const GifWriteO
     return GifWriteResult::Ok;
 }
 
-Dib* LoadGIFFromMemory(const uint8_t* data, size_t size, GifReadResult* why) {
-    GifReadResult dummy;
-    GifReadResult& result = why ? *why : dummy;
-    result = GifReadResult::ReadFailed;
+std::unique_ptr<Dib> LoadGIFFromMemory(const uint8_t* data, size_t size, LoadError* why) {
+    LoadError dummy;
+    LoadError& result = why ? *why : dummy;
+    result = LoadError::ReadFailed;
     // Header and logical screen descriptor: the library refuses frames that
     // leave the screen, so the screen bounds what it allocates.
     if (data == nullptr || size < 13 || size > 0x7FFFFFFF) return nullptr;
@@ -192,18 +186,18 @@ Dib* LoadGIFFromMemory(const uint8_t* data, size_t size, GifReadResult* why) {
     if (screenWidth < 1 || screenHeight < 1) return nullptr;
     const int64_t stride = DibStride(screenWidth, 8);
     if (stride < 0 || int64_t(kInfoHeaderSize) + 4 * 256 + stride * screenHeight > kMaxDibBlock) {
-        result = GifReadResult::ConvertFailed;
+        result = LoadError::ConvertFailed;
         return nullptr;
     }
     GdImagePtr im(gdImageCreateFromGifPtr(int(size), const_cast<uint8_t*>(data)));
     if (!im) return nullptr;
-    Dib* dib = GdImageToDib(im.get());
-    result = dib ? GifReadResult::Ok : GifReadResult::ConvertFailed;
+    std::unique_ptr<Dib> dib = GdImageToDib(im.get());
+    result = dib ? LoadError::None : LoadError::ConvertFailed;
     return dib;
 }
 
-Dib* LoadGIF(const char* path, GifReadResult* why) {
-    if (why) *why = GifReadResult::OpenFailed;
+std::unique_ptr<Dib> LoadGIF(const char* path, LoadError* why) {
+    if (why) *why = LoadError::OpenFailed;
     if (path == nullptr) return nullptr;
     std::FILE* f = std::fopen(path, "rb");
     if (f == nullptr) return nullptr;
@@ -222,7 +216,7 @@ Dib* LoadGIF(const char* path, GifReadResult* why) {
     std::fclose(f);
     if (readError) return nullptr;
     if (tooLarge) {
-        if (why) *why = GifReadResult::ReadFailed;
+        if (why) *why = LoadError::ReadFailed;
         return nullptr;
     }
     return LoadGIFFromMemory(bytes.data(), bytes.size(), why);

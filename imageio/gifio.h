@@ -32,7 +32,7 @@ inline GdImagePtr DibToGdImage(Dib& dib) { return DibToGdImage(dib, DefaultJpegR
 // the gd colour i for each allocated colour (others black), colours important
 // the gd colour count when below 256, else 0. Null for a true-colour image or
 // on failure.
-Dib* GdImageToDib(const gdImageStruct* im);
+std::unique_ptr<Dib> GdImageToDib(const gdImageStruct* im);
 
 // Palette index of the gd image's pixel, -1 outside the image.
 int GdPaletteIndexAt(const gdImageStruct* im, int x, int y);
@@ -58,17 +58,12 @@ enum class GifWriteResult {
 };
 GifWriteResult WriteGIFFile(gdImageStruct* im, const char* path, const GifWriteOptions& options);
 
-enum class GifReadResult {
-    Ok,
-    OpenFailed,     // the file could not be opened or read
-    ReadFailed,     // not a GIF the library can read
-    ConvertFailed,  // the picture cannot become a Dib (too large, true colour, no memory)
-};
-
 // Reads the first picture of a GIF file image in memory; a new 8-bit Dib, or
-// null with the reason in *why (when given). Pictures whose logical screen a
-// Dib cannot hold are refused before the library allocates anything.
-Dib* LoadGIFFromMemory(const uint8_t* data, size_t size, GifReadResult* why = nullptr);
-Dib* LoadGIF(const char* path, GifReadResult* why = nullptr);
+// null with the reason in *why (when given): ReadFailed for data the library
+// cannot read, ConvertFailed for a picture that cannot become a Dib (too
+// large, true colour, no memory). Pictures whose logical screen a Dib cannot
+// hold are refused before the library allocates anything.
+std::unique_ptr<Dib> LoadGIFFromMemory(const uint8_t* data, size_t size, LoadError* why = nullptr);
+std::unique_ptr<Dib> LoadGIF(const char* path, LoadError* why = nullptr);
 
 }  // namespace gmbx

@@ -423,7 +423,7 @@ bool RunDecompress(DecompressJob* job, AttachSource attach, void* source) {
     return true;
 }
 
-Dib* Decompress(AttachSource attach, void* source, int mode, uint64_t maxPixels) {
+std::unique_ptr<Dib> Decompress(AttachSource attach, void* source, int mode, uint64_t maxPixels) {
     auto* job = static_cast<DecompressJob*>(std::calloc(1, sizeof(DecompressJob)));
     if (job == nullptr) {
         ShowMessage("Out of memory for the JPEG file");
@@ -439,12 +439,9 @@ Dib* Decompress(AttachSource attach, void* source, int mode, uint64_t maxPixels)
         ok = false;
     }
     if (job->created) jpeg_destroy_decompress(&job->cinfo);
-    Dib* dib = job->dib;
+    std::unique_ptr<Dib> dib(job->dib);
     std::free(job);
-    if (!ok) {
-        delete dib;
-        return nullptr;
-    }
+    if (!ok) return nullptr;
     return dib;
 }
 
@@ -490,23 +487,28 @@ bool WriteJPEGToMemory(const Dib& dib, std::vector<uint8_t>& out, int quality, b
     return ok;
 }
 
-Dib* LoadJPEG(const char* path, int mode) {
+std::unique_ptr<Dib> LoadJPEG(const char* path, int mode, LoadError* why) {
+    if (why) *why = LoadError::OpenFailed;
     if (path == nullptr) return nullptr;
     FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
         std::fprintf(stderr, "can't open %s\n", path);
         return nullptr;
     }
-    Dib* dib = Decompress(AttachFile, file, mode, 0);
+    std::unique_ptr<Dib> dib = Decompress(AttachFile, file, mode, 0);
     std::fclose(file);
+    if (why) *why = dib ? LoadError::None : LoadError::ReadFailed;
     return dib;
 }
 
-Dib* LoadJPEGFromMemory(const uint8_t* data, size_t size, int mode, uint64_t maxPixels) {
+std::unique_ptr<Dib> LoadJPEGFromMemory(const uint8_t* data, size_t size, int mode, uint64_t maxPixels,
+                                        LoadError* why) {
     MemorySource src{};
     src.pub.next_input_byte = data;
     src.pub.bytes_in_buffer = data != nullptr ? size : 0;
-    return Decompress(AttachMemory, &src, mode, maxPixels);
+    std::unique_ptr<Dib> dib = Decompress(AttachMemory, &src, mode, maxPixels);
+    if (why) *why = dib ? LoadError::None : LoadError::ReadFailed;
+    return dib;
 }
 
 }  // namespace gmbx

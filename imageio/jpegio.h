@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "imageio/dib.h"
@@ -40,14 +41,16 @@ bool WriteJPEG(const Dib& dib, const char* path, int quality, bool progressive);
 // The same bytes in memory (out is cleared first).
 bool WriteJPEGToMemory(const Dib& dib, std::vector<uint8_t>& out, int quality, bool progressive);
 
-// Reads a JPEG file into a new Dib (the caller owns it); null on failure.
+// Reads a JPEG file into a new Dib; null on failure, with the reason in
+// *why when given (OpenFailed, or ReadFailed for a file that yields no image).
 // Resolution: JFIF dots per inch or per centimetre become pixels per metre.
 // The quantizing modes set the Dib's colours important to the number of
 // colours produced when below 256 (else 0).
-Dib* LoadJPEG(const char* path, int mode);
+std::unique_ptr<Dib> LoadJPEG(const char* path, int mode, LoadError* why = nullptr);
 // The same reader over a file image in memory. maxPixels, when not 0, also
 // refuses a file whose frame header declares more than that many pixels
 // (width x height), before anything is decompressed.
-Dib* LoadJPEGFromMemory(const uint8_t* data, size_t size, int mode, uint64_t maxPixels = 0);
+std::unique_ptr<Dib> LoadJPEGFromMemory(const uint8_t* data, size_t size, int mode, uint64_t maxPixels = 0,
+                                        LoadError* why = nullptr);
 
 }  // namespace gmbx

@@ -75,7 +75,7 @@ bool DeepColour(const Dib& dib) {
 namespace {
 
 // The exact pass; *tooMany tells a 257th colour from a failure.
-Dib* ExactPass(const Dib& dib, bool* tooMany) {
+std::unique_ptr<Dib> ExactPass(const Dib& dib, bool* tooMany) {
     *tooMany = false;
     if (dib.Empty() || !DeepColour(dib) || dib.bits == nullptr) return nullptr;
     const DibInfoHeader& src = *dib.Header();
@@ -104,12 +104,16 @@ Dib* ExactPass(const Dib& dib, bool* tooMany) {
         const uint32_t c = index->Colour(i);
         out->colours[i] = RgbQuad{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0};
     }
-    return out.release();
+    return out;
 }
 
 }  // namespace
 
-Dib* ReduceExact(const Dib& dib) {
+bool HasColourTable(const Dib& dib) {
+    return !dib.Empty() && dib.BitCount() <= 8 && dib.colours != nullptr && dib.ColourCount() > 0;
+}
+
+std::unique_ptr<Dib> ReduceExact(const Dib& dib) {
     bool tooMany;
     return ExactPass(dib, &tooMany);
 }
@@ -147,19 +151,22 @@ std::string CreateTempSnapFile(const std::string& dir) {
     return std::string();
 }
 
-Dib* ReduceTo256(Dib& dib, int mode, const JpegRoundTrip& roundTrip) {
+std::unique_ptr<Dib> ReduceTo256(const Dib& dib, int mode, const JpegRoundTrip& roundTrip) {
     if (dib.Empty()) return nullptr;
-    const int bits = dib.BitCount();
-    if (bits <= 8) return dib.colours != nullptr && dib.ColourCount() > 0 ? &dib : nullptr;
+    if (dib.BitCount() <= 8) {
+        if (!HasColourTable(dib)) return nullptr;
+        auto copy = std::make_unique<Dib>(dib);
+        return copy->Empty() ? nullptr : std::move(copy);
+    }
     if (!DeepColour(dib)) return nullptr;
     bool tooMany = false;
-    if (Dib* exact = ExactPass(dib, &tooMany)) return exact;
+    if (std::unique_ptr<Dib> exact = ExactPass(dib, &tooMany)) return exact;
     if (!tooMany) return nullptr;
 
     if (!roundTrip.Usable()) return nullptr;
     const std::string temp = CreateTempSnapFile();
     if (temp.empty()) return nullptr;
-    Dib* result = nullptr;
+    std::unique_ptr<Dib> result;
     if (roundTrip.write(dib, temp.c_str(), 100)) result = roundTrip.load(temp.c_str(), mode);
     std::remove(temp.c_str());
     return result;

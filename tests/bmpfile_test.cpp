@@ -84,12 +84,20 @@ Bytes GreyTable(int entries) {
 
 Bytes Row(const Dib& d, int r) { return Bytes(d.bits + r * d.stride, d.bits + (r + 1) * d.stride); }
 
+// Takes a loader's new Dib into d (emptied first) for the checks below;
+// false when the loader returned none.
+bool Take(Dib& d, std::unique_ptr<Dib> loaded) {
+    d.Release();
+    if (!loaded) return false;
+    return d.AttachBlock(loaded->Detach());
+}
+
 class BmpFileTest : public ::testing::Test {
 protected:
     bool LoadBytes(Dib& d, const Bytes& bytes, const std::string& name = "in.bmp") {
         const std::string path = dir_.File(name);
         EXPECT_TRUE(WriteFileBytes(path, bytes));
-        return d.LoadBMP(path.c_str());
+        return Take(d, LoadBMP(path.c_str()));
     }
     TempDir dir_;
 };
@@ -132,7 +140,7 @@ TEST_P(BmpRoundTrip, ReadBackGivesTheSameBlock) {
         const std::string path = dir_.File("rt.bmp");
         ASSERT_TRUE(d.WriteBMP(path.c_str()));
         Dib back;
-        ASSERT_TRUE(back.LoadBMP(path.c_str()));
+        ASSERT_TRUE(Take(back, LoadBMP(path.c_str())));
         EXPECT_EQ(back.BitCount(), bits);
         EXPECT_EQ(back.Height(), height);
         ASSERT_EQ(back.totalSize, d.totalSize);
@@ -178,7 +186,7 @@ TEST_F(BmpFileTest, LargeImageIsWrittenCompletely) {
     ASSERT_TRUE(d.WriteBMPToMemory(mem));
     EXPECT_EQ(mem, file);
     Dib back;
-    ASSERT_TRUE(back.LoadBMPFromMemory(mem.data(), mem.size()));
+    ASSERT_TRUE(Take(back, LoadBMPFromMemory(mem.data(), mem.size())));
     EXPECT_EQ(std::memcmp(back.bih, d.bih, size_t(d.totalSize)), 0);
 }
 
@@ -237,7 +245,7 @@ TEST_F(BmpFileTest, MemoryAndFileReadersAgree) {
     const Bytes file = BuildBmp(f, GreyTable(4), {1, 2, 3, 0, 3, 2, 1, 0});
     Dib a, b;
     ASSERT_TRUE(LoadBytes(a, file));
-    ASSERT_TRUE(b.LoadBMPFromMemory(file.data(), file.size()));
+    ASSERT_TRUE(Take(b, LoadBMPFromMemory(file.data(), file.size())));
     ASSERT_EQ(a.totalSize, b.totalSize);
     EXPECT_EQ(std::memcmp(a.bih, b.bih, size_t(a.totalSize)), 0);
     EXPECT_EQ(a.totalSize, 40 + 16 + 8);
@@ -305,7 +313,7 @@ TEST_F(BmpFileTest, CoreHeaderTrueColourHasNoTable) {
     Add16(b, 24);
     b.insert(b.end(), {0x0A, 0x0B, 0x0C, 0x00});
     Dib d;
-    ASSERT_TRUE(d.LoadBMPFromMemory(b.data(), b.size()));
+    ASSERT_TRUE(Take(d, LoadBMPFromMemory(b.data(), b.size())));
     EXPECT_EQ(d.ColourCount(), 0);
     EXPECT_EQ(d.Header()->clrUsed, 0u);
     EXPECT_EQ(Row(d, 0), (Bytes{0x0A, 0x0B, 0x0C, 0x00}));
@@ -451,7 +459,7 @@ TEST_F(BmpFileTest, EveryTruncationFailsOrLoadsWithZeros) {
     for (size_t n = 0; n <= file.size(); ++n) {
         const Bytes cut(file.begin(), file.begin() + std::ptrdiff_t(n));
         Dib d;
-        const bool ok = d.LoadBMPFromMemory(cut.data(), cut.size());
+        const bool ok = Take(d, LoadBMPFromMemory(cut.data(), cut.size()));
         if (n < headerAndTable) {
             EXPECT_FALSE(ok) << n;
             EXPECT_TRUE(d.Empty()) << n;
@@ -506,7 +514,7 @@ TEST_F(BmpFileTest, HostileHeadersFail) {
     for (const Case& c : cases) {
         const Bytes file = BuildBmp(c.f, GreyTable(64), Bytes(64, 0x55));
         Dib d;
-        EXPECT_FALSE(d.LoadBMPFromMemory(file.data(), file.size())) << c.what;
+        EXPECT_FALSE(Take(d, LoadBMPFromMemory(file.data(), file.size()))) << c.what;
         EXPECT_TRUE(d.Empty()) << c.what;
     }
 }
@@ -520,7 +528,7 @@ TEST_F(BmpFileTest, OtherHeaderSizesFail) {
         file[16] = uint8_t(size >> 16);
         file[17] = uint8_t(size >> 24);
         Dib d;
-        EXPECT_FALSE(d.LoadBMPFromMemory(file.data(), file.size())) << size;
+        EXPECT_FALSE(Take(d, LoadBMPFromMemory(file.data(), file.size()))) << size;
     }
 }
 
@@ -530,7 +538,7 @@ TEST_F(BmpFileTest, PlanesOtherThanOneAreAccepted) {
     f.clrUsed = 1;
     const Bytes file = BuildBmp(f, GreyTable(1), {9, 0, 0, 0});
     Dib d;
-    ASSERT_TRUE(d.LoadBMPFromMemory(file.data(), file.size()));
+    ASSERT_TRUE(Take(d, LoadBMPFromMemory(file.data(), file.size())));
     EXPECT_EQ(Row(d, 0), (Bytes{9, 0, 0, 0}));
 }
 
@@ -543,7 +551,7 @@ TEST_F(BmpFileTest, OversizedImageSizeReadsOnlyThePixelArea) {
     Bytes pixels(64, 0x33);  // far more than the 8-byte area
     const Bytes file = BuildBmp(f, GreyTable(2), pixels);
     Dib d;
-    ASSERT_TRUE(d.LoadBMPFromMemory(file.data(), file.size()));
+    ASSERT_TRUE(Take(d, LoadBMPFromMemory(file.data(), file.size())));
     EXPECT_EQ(d.Header()->sizeImage, 8u);
     EXPECT_EQ(d.totalSize, 40 + 8 + 8);
     EXPECT_EQ(Row(d, 1), (Bytes{0x33, 0x33, 0x33, 0x33}));
@@ -557,7 +565,7 @@ TEST_F(BmpFileTest, SmallImageSizeLeavesTheRestZero) {
     f.sizeImage = 3;  // only the first three bytes are taken
     const Bytes file = BuildBmp(f, GreyTable(2), Bytes(8, 0x44));
     Dib d;
-    ASSERT_TRUE(d.LoadBMPFromMemory(file.data(), file.size()));
+    ASSERT_TRUE(Take(d, LoadBMPFromMemory(file.data(), file.size())));
     EXPECT_EQ(Row(d, 0), (Bytes{0x44, 0x44, 0x44, 0x00}));
     EXPECT_EQ(Row(d, 1), (Bytes{0, 0, 0, 0}));
     EXPECT_EQ(d.Header()->sizeImage, 8u);
@@ -573,27 +581,25 @@ TEST_F(BmpFileTest, PixelOffsetPastTheEndGivesBlackImage) {
         Dib d;
         ASSERT_TRUE(LoadBytes(d, file)) << offset;
         EXPECT_EQ(Row(d, 0), (Bytes{0, 0, 0, 0})) << offset;
-        ASSERT_TRUE(d.LoadBMPFromMemory(file.data(), file.size())) << offset;
+        ASSERT_TRUE(Take(d, LoadBMPFromMemory(file.data(), file.size()))) << offset;
         EXPECT_EQ(Row(d, 0), (Bytes{0, 0, 0, 0})) << offset;
     }
 }
 
-TEST_F(BmpFileTest, FailedLoadEmptiesTheDibButMissingFileKeepsIt) {
-    Dib d;
-    MakeImage(d, 2, 2, 8);
-    EXPECT_FALSE(d.LoadBMP(dir_.File("missing.bmp").c_str()));
-    EXPECT_FALSE(d.Empty());  // the file never opened: nothing was released
-    EXPECT_FALSE(LoadBytes(d, Bytes{'B', 'M', 0, 0}));
-    EXPECT_TRUE(d.Empty());
-}
-
-TEST_F(BmpFileTest, LoadReplacesThePreviousImage) {
-    Dib d;
-    MakeImage(d, 9, 9, 24);
-    ASSERT_TRUE(LoadBytes(d, CoreFile(true)));
-    EXPECT_EQ(d.Width(), 4);
-    EXPECT_EQ(d.BitCount(), 4);
-    EXPECT_EQ(d.colourMap, nullptr);
+TEST_F(BmpFileTest, FailedLoadsSayWhy) {
+    LoadError why = LoadError::None;
+    EXPECT_EQ(LoadBMP(dir_.File("missing.bmp").c_str(), &why), nullptr);
+    EXPECT_EQ(why, LoadError::OpenFailed);
+    const std::string bad = dir_.File("bad.bmp");
+    ASSERT_TRUE(WriteFileBytes(bad, Bytes{'B', 'M', 0, 0}));
+    EXPECT_EQ(LoadBMP(bad.c_str(), &why), nullptr);
+    EXPECT_EQ(why, LoadError::ReadFailed);
+    const Bytes core = CoreFile(true);
+    why = LoadError::ReadFailed;
+    EXPECT_NE(LoadBMPFromMemory(core.data(), core.size(), &why), nullptr);
+    EXPECT_EQ(why, LoadError::None);
+    EXPECT_EQ(LoadBMPFromMemory(core.data(), 20, &why), nullptr);
+    EXPECT_EQ(why, LoadError::ReadFailed);
 }
 
 }  // namespace

@@ -162,14 +162,14 @@ TEST(GifFromDib, TwoHundredFiftySevenColoursNeedTheJpegRoundTrip) {
     int loads = 0;
     JpegRoundTrip t;
     t.write = [](const Dib&, const char*, int) { return true; };
-    t.load = [&](const char*, int) -> Dib* {
+    t.load = [&](const char*, int) -> std::unique_ptr<Dib> {
         ++loads;
         auto q = std::make_unique<Dib>();
         if (!q->Create(257, 1, 256)) return nullptr;
         for (int x = 0; x < 257; ++x) q->bits[x] = uint8_t(x % 2);
         q->colours[0] = RgbQuad{0, 0, 0, 0};
         q->colours[1] = RgbQuad{1, 0, 0, 0};
-        return q.release();
+        return q;
     };
     testutil::TempDir dir;
     const auto old = std::filesystem::current_path();
@@ -270,10 +270,10 @@ TEST(GifWriter, FilesRoundTripAndUnwritablePathsFail) {
     testutil::TempDir dir;
     const std::string path = dir.File("shot.gif");
     ASSERT_EQ(WriteGIFFile(im.get(), path.c_str(), GifWriteOptions{}), GifWriteResult::Ok);
-    GifReadResult why = GifReadResult::OpenFailed;
+    LoadError why = LoadError::OpenFailed;
     std::unique_ptr<Dib> back(LoadGIF(path.c_str(), &why));
     ASSERT_TRUE(back);
-    EXPECT_EQ(why, GifReadResult::Ok);
+    EXPECT_EQ(why, LoadError::None);
     EXPECT_EQ(back->Width(), 4);
     EXPECT_EQ(back->Height(), 3);
     EXPECT_EQ(back->Header()->clrImportant, 12u);
@@ -284,7 +284,7 @@ TEST(GifWriter, FilesRoundTripAndUnwritablePathsFail) {
     const std::string bad = dir.File("missing/shot.gif");
     EXPECT_EQ(WriteGIFFile(im.get(), bad.c_str(), GifWriteOptions{}), GifWriteResult::CreateFailed);
     EXPECT_EQ(LoadGIF(bad.c_str(), &why), nullptr);
-    EXPECT_EQ(why, GifReadResult::OpenFailed);
+    EXPECT_EQ(why, LoadError::OpenFailed);
 }
 
 TEST(GifToDib, TrueColourAndEmptyImagesAreRefused) {
@@ -321,17 +321,17 @@ TEST(GifReader, TruncatedFilesFailOrGiveAnImage) {
         const std::vector<uint8_t> gif = SampleGif(interlace);
         ASSERT_GT(gif.size(), 40u);
         for (size_t n = 0; n < gif.size(); ++n) {
-            GifReadResult why = GifReadResult::Ok;
+            LoadError why = LoadError::None;
             std::unique_ptr<Dib> d(LoadGIFFromMemory(gif.data(), n, &why));
             if (n < 13) {
                 EXPECT_EQ(d, nullptr) << n;
             }
             if (d) {
-                EXPECT_EQ(why, GifReadResult::Ok);
+                EXPECT_EQ(why, LoadError::None);
                 EXPECT_EQ(d->Width(), 30);
                 EXPECT_EQ(d->Height(), 20);
             } else {
-                EXPECT_NE(why, GifReadResult::Ok);
+                EXPECT_NE(why, LoadError::None);
             }
         }
     }
@@ -342,7 +342,7 @@ TEST(GifReader, ZeroAndHugeSizesAreRefused) {
     ASSERT_GT(gif.size(), 40u);
     const size_t at = ImageDescriptorOffset(gif);
     ASSERT_GT(at, 0u);
-    GifReadResult why;
+    LoadError why;
     auto load = [&](const std::vector<uint8_t>& g) {
         std::unique_ptr<Dib> d(LoadGIFFromMemory(g.data(), g.size(), &why));
         return d != nullptr;
@@ -352,12 +352,12 @@ TEST(GifReader, ZeroAndHugeSizesAreRefused) {
     auto zeroScreen = gif;
     zeroScreen[6] = zeroScreen[7] = 0;
     EXPECT_FALSE(load(zeroScreen));
-    EXPECT_EQ(why, GifReadResult::ReadFailed);
+    EXPECT_EQ(why, LoadError::ReadFailed);
 
     auto hugeScreen = gif;
     hugeScreen[6] = hugeScreen[7] = hugeScreen[8] = hugeScreen[9] = 0xFF;
     EXPECT_FALSE(load(hugeScreen));
-    EXPECT_EQ(why, GifReadResult::ConvertFailed);
+    EXPECT_EQ(why, LoadError::ConvertFailed);
 
     auto zeroFrame = gif;
     zeroFrame[at + 5] = zeroFrame[at + 6] = 0;
@@ -375,9 +375,9 @@ TEST(GifReader, ZeroAndHugeSizesAreRefused) {
 TEST(GifReader, GarbageFailsCleanly) {
     EXPECT_EQ(LoadGIFFromMemory(nullptr, 0), nullptr);
     const std::vector<uint8_t> notGif = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    GifReadResult why = GifReadResult::Ok;
+    LoadError why = LoadError::None;
     EXPECT_EQ(LoadGIFFromMemory(notGif.data(), notGif.size(), &why), nullptr);
-    EXPECT_EQ(why, GifReadResult::ReadFailed);
+    EXPECT_EQ(why, LoadError::ReadFailed);
 
     std::vector<uint8_t> gif = SampleGif(false);
     ASSERT_GT(gif.size(), 40u);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -58,7 +59,7 @@ JpegRoundTrip Forbidden() {
         ADD_FAILURE() << "the JPEG round trip must not run";
         return false;
     };
-    t.load = [](const char*, int) -> Dib* { return nullptr; };
+    t.load = [](const char*, int) -> std::unique_ptr<Dib> { return nullptr; };
     return t;
 }
 
@@ -112,10 +113,16 @@ TEST_F(ReduceTest, ThirtyTwoBitAndTopDownImages) {
     EXPECT_EQ(out->bits[out->stride * 3 + 15], 63);
 }
 
-TEST_F(ReduceTest, ImagesWithATableComeBackUnchanged) {
+TEST_F(ReduceTest, ImagesWithATableComeBackAsACopy) {
     Dib d;
     ASSERT_TRUE(d.Create(3, 3, 16));
-    EXPECT_EQ(ReduceTo256(d, kReduceJpegMode, Forbidden()), &d);
+    d.bits[0] = 0x12;
+    EXPECT_TRUE(HasColourTable(d));
+    std::unique_ptr<Dib> copy = ReduceTo256(d, kReduceJpegMode, Forbidden());
+    ASSERT_TRUE(copy);
+    ASSERT_NE(copy.get(), &d);
+    ASSERT_EQ(copy->totalSize, d.totalSize);
+    EXPECT_EQ(std::memcmp(copy->bih, d.bih, size_t(d.totalSize)), 0);
     Dib empty;
     EXPECT_EQ(ReduceTo256(empty, kReduceJpegMode, Forbidden()), nullptr);
 }
@@ -135,13 +142,13 @@ TEST_F(ReduceTest, TwoHundredFiftySevenColoursGoThroughTheJpegFileWhichIsDeleted
         EXPECT_TRUE(fs::exists(path));
         return testutil::WriteFileBytes(path, {0xFF, 0xD8, 0xFF, 0xD9});
     };
-    t.load = [&](const char* path, int mode) -> Dib* {
+    t.load = [&](const char* path, int mode) -> std::unique_ptr<Dib> {
         ++loads;
         EXPECT_EQ(seen, path);
         EXPECT_EQ(mode, kReduceJpegMode);
         EXPECT_EQ(testutil::ReadFileBytes(path).size(), 4u);
         auto d = std::make_unique<Dib>();
-        return d->Create(257, 2, 256) ? d.release() : nullptr;
+        return d->Create(257, 2, 256) ? std::move(d) : nullptr;
     };
     std::unique_ptr<Dib> out(ReduceTo256(*src, kReduceJpegMode, t));
     ASSERT_TRUE(out);
@@ -161,7 +168,7 @@ TEST_F(ReduceTest, TheTemporaryFileGoesOnFailuresToo) {
         testutil::WriteFileBytes(path, {1, 2, 3});
         return false;
     };
-    failWrite.load = [&](const char*, int) -> Dib* {
+    failWrite.load = [&](const char*, int) -> std::unique_ptr<Dib> {
         ++loads;
         return nullptr;
     };
@@ -171,7 +178,7 @@ TEST_F(ReduceTest, TheTemporaryFileGoesOnFailuresToo) {
 
     JpegRoundTrip failLoad;
     failLoad.write = [](const Dib&, const char*, int) { return true; };
-    failLoad.load = [](const char*, int) -> Dib* { return nullptr; };
+    failLoad.load = [](const char*, int) -> std::unique_ptr<Dib> { return nullptr; };
     EXPECT_EQ(ReduceTo256(*src, 2, failLoad), nullptr);
     EXPECT_TRUE(DirectoryEmpty());
 
@@ -185,7 +192,7 @@ TEST_F(ReduceTest, DefaultRoundTripIsUsedWhenNoneIsPassed) {
     int writes = 0;
     JpegRoundTrip t;
     t.write = [&](const Dib&, const char*, int) { return ++writes, false; };
-    t.load = [](const char*, int) -> Dib* { return nullptr; };
+    t.load = [](const char*, int) -> std::unique_ptr<Dib> { return nullptr; };
     SetDefaultJpegRoundTrip(t);
     EXPECT_EQ(ReduceTo256(*src), nullptr);
     SetDefaultJpegRoundTrip(JpegRoundTrip{});

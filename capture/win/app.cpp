@@ -161,9 +161,9 @@ bool SnapFromCommandLine(const char* arg) {
     // Command-line captures never show the cursor.
     GrabOptions options = GrabOptionsFromSettings();
     options.includeCursor = false;
-    Pixmap* pm = Grab(x, y, w, h, options);
+    std::unique_ptr<Pixmap> pm = Grab(x, y, w, h, options);
     EndCommandLineSelection();
-    if (pm) SetCurrentPixmap(pm);
+    if (pm) SetCurrentPixmap(std::move(pm));
     if (!HaveImage()) return false;
     ShowCurrentImage();
     return true;

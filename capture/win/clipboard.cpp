@@ -27,35 +27,29 @@ void ClipMessage(UINT id) {
     if (!CaptureInProgress()) klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, id);
 }
 
-bool HasColourTable(const Dib& dib) { return !dib.Empty() && dib.BitCount() <= 8; }
+bool HasTable(const Dib& dib) { return !dib.Empty() && dib.BitCount() <= 8; }
 
 // The image to copy; *temporary owns it when it is not the current Dib.
 Dib* ChooseClipImage(std::unique_ptr<Dib>* temporary) {
-    Dib* current = g_image.dib && !g_image.dib->Empty() ? g_image.dib : nullptr;
+    Dib* current = g_image.dib && !g_image.dib->Empty() ? g_image.dib.get() : nullptr;
     ClipImageState state;
     state.havePixmap = g_image.pixmap != nullptr;
     state.haveDib = current != nullptr;
-    state.dibHasTable = current && HasColourTable(*current);
+    state.dibHasTable = current && HasTable(*current);
     state.displayColours = g_displayColours;
     ClipPlan plan = PlanClipboardImage(state, g_settings.clipBmpBits, g_settings.clipBmpAutoSel);
     switch (plan.source) {
-    case ClipSource::kReduceDib: {
-        Dib* reduced = ReduceTo256(*current, kReduceJpegMode);
-        if (reduced != current) temporary->reset(reduced);
-        return reduced;
-    }
+    case ClipSource::kReduceDib:
+        *temporary = ReduceTo256(*current, kReduceJpegMode);
+        return temporary->get();
     case ClipSource::kReducePixmap: {
-        std::unique_ptr<Dib> full(ConvertCurrentImage(plan.colours));
+        std::unique_ptr<Dib> full = ConvertCurrentImage(plan.colours);
         if (!full) return nullptr;
-        Dib* reduced = ReduceTo256(*full, kReduceJpegMode);
-        if (reduced == full.get()) {
-            *temporary = std::move(full);
-        } else {
-            temporary->reset(reduced);
-        }
-        return reduced;
+        // A converted image that has a colour table already is copied as it is.
+        *temporary = HasColourTable(*full) ? std::move(full) : ReduceTo256(*full, kReduceJpegMode);
+        return temporary->get();
     }
-    case ClipSource::kPixmap: temporary->reset(ConvertCurrentImage(plan.colours)); return temporary->get();
+    case ClipSource::kPixmap: *temporary = ConvertCurrentImage(plan.colours); return temporary->get();
     case ClipSource::kDibAsIs: return current;
     case ClipSource::kNothing: break;
     }
@@ -82,7 +76,7 @@ void CopyToClipboard(bool fromCommand) {
         CloseClipboard();
         return;
     }
-    if (g_image.dib && !g_image.dib->Empty() && image != g_image.dib) {
+    if (g_image.dib && !g_image.dib->Empty() && image != g_image.dib.get()) {
         image->Header()->xPelsPerMeter = g_image.dib->Header()->xPelsPerMeter;
         image->Header()->yPelsPerMeter = g_image.dib->Header()->yPelsPerMeter;
     }
@@ -103,7 +97,7 @@ void CopyToClipboard(bool fromCommand) {
         HBITMAP bitmap = DIBToBitmap(block, &palette);
         if (bitmap && !SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);
         if (palette) {
-            if (!(HasColourTable(*image) && SetClipboardData(CF_PALETTE, palette))) DeleteObject(palette);
+            if (!(HasTable(*image) && SetClipboardData(CF_PALETTE, palette))) DeleteObject(palette);
         }
     }
     if (!ClipWantsDib(format)) {
@@ -137,14 +131,13 @@ void PasteFromClipboard() {
         }
     }
     // The block comes from another program: read it only within its size.
-    Dib dib;
-    bool read = false;
+    std::unique_ptr<Dib> dib;
     if (handle) {
         const void* data = GlobalLock(handle);
         SIZE_T size = GlobalSize(handle);
         std::vector<uint8_t> ready;
         if (data && PrepareClipboardDib(static_cast<const uint8_t*>(data), size, &ready))
-            read = dib.LoadBMPFromMemory(ready.data(), ready.size());
+            dib = LoadBMPFromMemory(ready.data(), ready.size());
         GlobalUnlock(handle);
     }
     CloseClipboard();
@@ -153,14 +146,14 @@ void PasteFromClipboard() {
         ClipMessage(IDS_PASTE_NOTHING);
         return;
     }
-    Pixmap* shown = read ? PixmapFromDib(dib) : nullptr;
+    PaletteHandle palette;
+    std::unique_ptr<Pixmap> shown = dib ? PixmapFromDib(*dib, &palette) : nullptr;
     if (!shown) {
         ClipMessage(IDS_PASTE_UNREADABLE);
         return;
     }
-    HPALETTE palette = shown->TakePalette();
-    SetCurrentPalette(palette ? palette : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
-    SetCurrentPixmap(shown);
+    SetCurrentPalette(std::move(palette));
+    SetCurrentPixmap(std::move(shown));
     ShowCurrentImage();
 }
 

@@ -97,7 +97,7 @@ GrabCursor ReadCursor() {
 
 // A logical palette copied from the screen's system palette; the number of
 // entries the screen reports (none on true-colour screens).
-HPALETTE CapturePalette(bool* noStatic) {
+PaletteHandle CapturePalette(bool* noStatic) {
     HDC screen = GetDC(nullptr);
     std::vector<BYTE> mem(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
     auto* lp = reinterpret_cast<LOGPALETTE*>(mem.data());
@@ -112,8 +112,8 @@ HPALETTE CapturePalette(bool* noStatic) {
     CapturePaletteFlags(flags, count, *noStatic);
     for (UINT i = 0; i < count; ++i) lp->palPalEntry[i].peFlags = flags[i];
     // A screen without a palette: the stock palette stands for it.
-    if (count == 0) return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
-    return CreatePalette(lp);
+    if (count == 0) return StockPalette();
+    return PaletteHandle(CreatePalette(lp));
 }
 
 // Converts the pixmap into the current Dib at the display's colour count.
@@ -122,11 +122,11 @@ bool MakeCurrentDib(Pixmap& pm) {
     if (!dib->Create(1, 1, g_displayColours)) return false;
     dib->Header()->clrUsed = 0;
     dib->Header()->clrImportant = 0;
-    pm.palette = g_image.palette;
+    pm.palette = g_image.palette.get();
     bool ok = SetDIBFromPixmap(pm, *dib);
     pm.palette = nullptr;
     if (!ok) return false;
-    SetCurrentDib(dib.release());
+    SetCurrentDib(std::move(dib));
     return true;
 }
 
@@ -135,8 +135,7 @@ template <typename Capture>
 void RunMode(Capture capture) {
     CaptureInProgressScope capturing;
     ClearView(false);
-    Pixmap* pm = capture();
-    AfterCapture(pm);
+    AfterCapture(capture());
 }
 
 // The rectangle of a selection (modes 1 to 4), steps shared by the
@@ -202,7 +201,7 @@ void BringScrollTargetForward(HWND target) {
 
 // Capture with selection (modes 1 to 4), with or without hiding the main
 // window first. *cancelled when the user cancelled the selection.
-Pixmap* CaptureWithSelection(int mode, bool hide, bool* cancelled) {
+std::unique_ptr<Pixmap> CaptureWithSelection(int mode, bool hide, bool* cancelled) {
     *cancelled = false;
     // A scheme changed while the program runs is used from the next capture.
     if (g_settings.includeCursor) LoadCursorScheme();
@@ -215,7 +214,7 @@ Pixmap* CaptureWithSelection(int mode, bool hide, bool* cancelled) {
     bool wasMinimised = frame && IsIconic(frame);
     if (hide && !wasMinimised) HideMainWindow(false);
 
-    Pixmap* pm = nullptr;
+    std::unique_ptr<Pixmap> pm;
     RECT r;
     bool noOverlay = false;
     if (SelectRect(mode, &r, &noOverlay)) {
@@ -257,7 +256,7 @@ void RunSelectionMode(int mode, bool hide) {
     CaptureInProgressScope capturing;
     if (mode == kModeActiveWindow || mode == kModeActiveClient) ClearView(false);
     bool cancelled = false;
-    Pixmap* pm = CaptureWithSelection(mode, hide, &cancelled);
+    std::unique_ptr<Pixmap> pm = CaptureWithSelection(mode, hide, &cancelled);
     if (cancelled) {
         // A main window that was minimised stays so.
         HWND frame = MainFrame();
@@ -265,7 +264,7 @@ void RunSelectionMode(int mode, bool hide) {
         ShowCurrentImage();
         return;
     }
-    AfterCapture(pm);
+    AfterCapture(std::move(pm));
 }
 
 }  // namespace
@@ -304,7 +303,7 @@ bool ActiveWindowRect(int mode, RECT* out) {
     return true;
 }
 
-Pixmap* Grab(int x, int y, int width, int height, const GrabOptions& options) {
+std::unique_ptr<Pixmap> Grab(int x, int y, int width, int height, const GrabOptions& options) {
     CaptureInProgressScope capturing;
     SetCurrentDib(nullptr);
     g_image.dibOnly = false;
@@ -326,9 +325,10 @@ Pixmap* Grab(int x, int y, int width, int height, const GrabOptions& options) {
     g_settings.lastHeight = height;
 
     bool noStatic = false;
-    HPALETTE palette = CapturePalette(&noStatic);
-    if (!palette) return nullptr;
-    SetCurrentPalette(palette);
+    PaletteHandle captured = CapturePalette(&noStatic);
+    if (!captured) return nullptr;
+    HPALETTE palette = captured.get();
+    SetCurrentPalette(std::move(captured));
 
     auto pm = std::make_unique<Pixmap>(width, height);
     if (!pm->Valid()) return nullptr;
@@ -345,28 +345,25 @@ Pixmap* Grab(int x, int y, int width, int height, const GrabOptions& options) {
     pm->EndDraw();
     pm->palette = nullptr;  // it stays the current palette
 
-    Pixmap* result = pm.get();
     if (noStatic || options.autoCrop || options.autoScale) {
         // Automatic crop and scale work on the Dib; they need the imaging
         // add-on, without which the Dib stays as grabbed.
         if (MakeCurrentDib(*pm)) g_image.dibOnly = true;
-        result = nullptr;
-        pm.reset();
-    } else {
-        pm.release();
+        return nullptr;
     }
-    return result;
+    return pm;
 }
 
-void AfterCapture(Pixmap* pixmap) {
-    if (pixmap) SetCurrentPixmap(pixmap);
-    if (!pixmap && g_image.dib && !g_image.pixmap) {
+void AfterCapture(std::unique_ptr<Pixmap> pixmap) {
+    const bool grabbed = pixmap != nullptr;
+    if (grabbed) SetCurrentPixmap(std::move(pixmap));
+    if (!grabbed && g_image.dib && !g_image.pixmap) {
         // Shown from the Dib: a display pixmap of it.
-        Pixmap* shown = PixmapFromDib(*g_image.dib);
+        PaletteHandle palette;
+        std::unique_ptr<Pixmap> shown = PixmapFromDib(*g_image.dib, &palette);
         if (shown) {
-            HPALETTE pal = shown->TakePalette();
-            if (pal && pal != g_image.palette) SetCurrentPalette(pal);
-            SetCurrentPixmap(shown);
+            SetCurrentPalette(std::move(palette));
+            SetCurrentPixmap(std::move(shown));
         }
     }
     RestoreMainWindow();

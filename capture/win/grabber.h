@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
 #include "imageio/win/pixmap.h"
 
 namespace gmbx {
@@ -65,7 +67,7 @@ GrabOptions GrabOptionsFromSettings();
 // Copies the screen rectangle; negative fields take the last rectangle's,
 // a zero width or height the whole screen's. Returns the pixmap, or null
 // when the result became the current Dib (or nothing could be grabbed).
-Pixmap* Grab(int x, int y, int width, int height, const GrabOptions& options);
+std::unique_ptr<Pixmap> Grab(int x, int y, int width, int height, const GrabOptions& options);
 
 // The rectangle a command-line capture asks for, without hiding: the
 // foreground window (mode 3) or its client area (mode 4), clipped to the
@@ -85,8 +87,8 @@ typedef void(WINAPI* SysMsgHookInstall)(HMODULE);
 typedef void(WINAPI* SysMsgHookRelease)();
 void SetSysMsgHook(SysMsgHookInstall install, SysMsgHookRelease release, HMODULE module);
 
-// Post-capture step: shows the main window and the image, then the
-// automatic actions.
-void AfterCapture(Pixmap* pixmap);
+// Post-capture step: makes the pixmap (when there is one) the current one,
+// shows the main window and the image, then the automatic actions.
+void AfterCapture(std::unique_ptr<Pixmap> pixmap);
 
 }  // namespace gmbx

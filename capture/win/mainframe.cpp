@@ -104,11 +104,11 @@ void PaintView(HWND w) {
     RECT rc;
     GetClientRect(w, &rc);
     HBRUSH bg = GetSysColorBrush(COLOR_APPWORKSPACE);
-    Pixmap* pm = g_image.pixmap;
+    Pixmap* pm = g_image.pixmap.get();
     if (pm && pm->Valid()) {
         int ox, oy;
         ViewOffsets(&ox, &oy);
-        HPALETTE pal = g_image.palette;
+        HPALETTE pal = g_image.palette.get();
         HPALETTE oldPal = nullptr;
         if (pal) {
             oldPal = SelectPalette(dc, pal, FALSE);
@@ -493,11 +493,11 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE && g_image.dibOnly && g_image.dib && !g_image.pixmap) {
-            Pixmap* shown = PixmapFromDib(*g_image.dib);
+            PaletteHandle palette;
+            std::unique_ptr<Pixmap> shown = PixmapFromDib(*g_image.dib, &palette);
             if (shown) {
-                HPALETTE pal = shown->TakePalette();
-                if (pal) SetCurrentPalette(pal);
-                SetCurrentPixmap(shown);
+                SetCurrentPalette(std::move(palette));
+                SetCurrentPixmap(std::move(shown));
             }
             g_image.dibOnly = false;
             ShowCurrentImage();

@@ -8,20 +8,11 @@ namespace gmbx {
 
 CurrentImage g_image;
 
-void SetCurrentDib(Dib* dib) {
-    if (g_image.dib != dib) delete g_image.dib;
-    g_image.dib = dib;
-}
+void SetCurrentDib(std::unique_ptr<Dib> dib) { g_image.dib = std::move(dib); }
 
-void SetCurrentPixmap(Pixmap* pixmap) {
-    if (g_image.pixmap != pixmap) delete g_image.pixmap;
-    g_image.pixmap = pixmap;
-}
+void SetCurrentPixmap(std::unique_ptr<Pixmap> pixmap) { g_image.pixmap = std::move(pixmap); }
 
-void SetCurrentPalette(HPALETTE palette) {
-    if (g_image.palette != palette) ReleasePalette(g_image.palette);
-    g_image.palette = palette;
-}
+void SetCurrentPalette(PaletteHandle palette) { g_image.palette = std::move(palette); }
 
 void ClearCurrentImage(bool keepNames) {
     SetCurrentPixmap(nullptr);
@@ -47,29 +38,29 @@ void CurrentImageSize(int* w, int* h) {
     }
 }
 
-Dib* ConvertCurrentImage(int colours) {
+std::unique_ptr<Dib> ConvertCurrentImage(int colours) {
     auto out = std::make_unique<Dib>();
     if (!out->Create(1, 1, colours)) return nullptr;
     out->Header()->clrUsed = 0;
     out->Header()->clrImportant = 0;
     bool ok;
     if (g_image.pixmap) {
-        Pixmap* pm = g_image.pixmap;
+        Pixmap* pm = g_image.pixmap.get();
         HPALETTE keep = pm->palette;
-        pm->palette = g_image.palette;
+        pm->palette = g_image.palette.get();
         ok = SetDIBFromPixmap(*pm, *out);
         pm->palette = keep;
     } else {
         const Dib& src = *g_image.dib;
-        if (g_image.palette != static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))) SetCurrentPalette(nullptr);
-        HPALETTE pal = CreateDibPalette(src.Header());
-        SetCurrentPalette(pal ? pal : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
+        SetCurrentPalette(nullptr);
+        PaletteHandle pal = CreateDibPalette(src.Header());
+        SetCurrentPalette(pal ? std::move(pal) : StockPalette());
         Pixmap temp(src.Width(), static_cast<int>(DibAbsHeight(src.Height())));
-        temp.palette = g_image.palette;
+        temp.palette = g_image.palette.get();
         ok = temp.Valid() && temp.DrawDib(src) && SetDIBFromPixmap(temp, *out);
         temp.palette = nullptr;
     }
-    return ok ? out.release() : nullptr;
+    return ok ? std::move(out) : nullptr;
 }
 
 }  // namespace gmbx

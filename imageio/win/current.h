@@ -4,17 +4,19 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "imageio/dib.h"
+#include "imageio/win/palette.h"
 #include "imageio/win/pixmap.h"
 
 namespace gmbx {
 
 struct CurrentImage {
-    Pixmap* pixmap = nullptr;   // shown in the view
-    Dib* dib = nullptr;         // the captured or loaded image
-    HPALETTE palette = nullptr; // current display palette (may be the stock one)
+    std::unique_ptr<Pixmap> pixmap;  // shown in the view
+    std::unique_ptr<Dib> dib;        // the captured or loaded image
+    PaletteHandle palette;           // current display palette (may be the stock one)
     bool dibOnly = false;       // the capture exists only as a Dib so far
     std::string lastSavedPath;  // last saved or opened file (full path)
     std::string fileName;       // file-name part shown in the title
@@ -23,16 +25,16 @@ extern CurrentImage g_image;
 
 // Drops pixmap, Dib and palette; the names only when asked.
 void ClearCurrentImage(bool keepNames);
-void SetCurrentDib(Dib* dib);          // takes ownership, replaces the old one
-void SetCurrentPixmap(Pixmap* pixmap); // takes ownership, replaces the old one
-void SetCurrentPalette(HPALETTE palette);
+void SetCurrentDib(std::unique_ptr<Dib> dib);           // replaces the old one
+void SetCurrentPixmap(std::unique_ptr<Pixmap> pixmap);  // replaces the old one
+void SetCurrentPalette(PaletteHandle palette);
 bool HaveImage();
 // Width and height of what is shown (0 without an image).
 void CurrentImageSize(int* width, int* height);
 
 // A new Dib of the wanted colour count converted from the view pixmap (with
 // the current palette), or from the current Dib through a temporary pixmap.
-// Null on failure; the caller owns the result.
-Dib* ConvertCurrentImage(int colours);
+// Null on failure.
+std::unique_ptr<Dib> ConvertCurrentImage(int colours);
 
 }  // namespace gmbx

@@ -160,7 +160,7 @@ int RealizeAppColours() {
     return mapped == GDI_ERROR ? -1 : int(mapped);
 }
 
-HPALETTE CreateDibPalette(const DibInfoHeader* h) {
+PaletteHandle CreateDibPalette(const DibInfoHeader* h) {
     if (!h || h->size != kInfoHeaderSize) return nullptr;
     uint32_t n = DibNumColors(h);
     if (n > 256) return nullptr;
@@ -179,11 +179,13 @@ HPALETTE CreateDibPalette(const DibInfoHeader* h) {
     } else {
         return nullptr;
     }
-    return CreatePalette(lp);
+    return PaletteHandle(CreatePalette(lp));
 }
 
 void ReleasePalette(HPALETTE p) {
     if (p && p != static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))) DeleteObject(p);
 }
+
+PaletteHandle StockPalette() { return PaletteHandle(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))); }
 
 }  // namespace gmbx

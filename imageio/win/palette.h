@@ -2,6 +2,9 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 #include "imageio/dib.h"
 
 namespace gmbx {
@@ -69,11 +72,19 @@ HWND AppColourWindow();
 // entries changed, or -1 when there is no table or window or it failed.
 int RealizeAppColours();
 
-// A palette for the Dib's colour table, or the fixed 8x8x4 palette for a
-// 24-bit Dib without one; null otherwise.
-HPALETTE CreateDibPalette(const DibInfoHeader* header);
-
 // Releases a palette unless it is the stock default palette.
 void ReleasePalette(HPALETTE palette);
+
+// An owned palette (the stock default palette is never deleted).
+struct PaletteDeleter {
+    void operator()(HPALETTE palette) const { ReleasePalette(palette); }
+};
+using PaletteHandle = std::unique_ptr<std::remove_pointer_t<HPALETTE>, PaletteDeleter>;
+// The stock default palette.
+PaletteHandle StockPalette();
+
+// A palette for the Dib's colour table, or the fixed 8x8x4 palette for a
+// 24-bit Dib without one; null otherwise.
+PaletteHandle CreateDibPalette(const DibInfoHeader* header);
 
 }  // namespace gmbx

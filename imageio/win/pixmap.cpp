@@ -72,12 +72,6 @@ void Pixmap::EndDraw() {
     dc = nullptr;
 }
 
-HPALETTE Pixmap::TakePalette() {
-    HPALETTE p = palette;
-    palette = nullptr;
-    return p;
-}
-
 bool Pixmap::DrawDib(const Dib& dib) {
     if (dib.Empty() || !bitmap) return false;
     HDC mem = BeginDraw();
@@ -191,16 +185,16 @@ int RefreshDisplayColours() {
     return g_displayColours;
 }
 
-Pixmap* PixmapFromDib(const Dib& dib) {
+std::unique_ptr<Pixmap> PixmapFromDib(const Dib& dib, PaletteHandle* palette) {
     if (dib.Empty()) return nullptr;
-    Pixmap* pm = new Pixmap(dib.Width(), static_cast<int>(DibAbsHeight(dib.Height())));
-    if (!pm->Valid()) {
-        delete pm;
-        return nullptr;
-    }
-    HPALETTE pal = CreateDibPalette(dib.Header());
-    pm->palette = pal ? pal : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE));
+    auto pm = std::make_unique<Pixmap>(dib.Width(), static_cast<int>(DibAbsHeight(dib.Height())));
+    if (!pm->Valid()) return nullptr;
+    PaletteHandle pal = CreateDibPalette(dib.Header());
+    if (!pal) pal = StockPalette();
+    pm->palette = pal.get();
     pm->DrawDib(dib);
+    pm->palette = nullptr;
+    *palette = std::move(pal);
     return pm;
 }
 

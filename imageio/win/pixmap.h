@@ -2,7 +2,10 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
 #include "imageio/dib.h"
+#include "imageio/win/palette.h"
 
 namespace gmbx {
 
@@ -24,14 +27,12 @@ public:
     void SelectInitialBitmap();
     // Sets the pixmap's rows from the Dib (colour table as RGB colours).
     bool DrawDib(const Dib& dib);
-    // Hands the palette slot back without deleting the palette.
-    HPALETTE TakePalette();
 
     int width = 0;
     int height = 0;
     HBITMAP bitmap = nullptr;
     HDC dc = nullptr;             // while drawing
-    HPALETTE palette = nullptr;   // not owned
+    HPALETTE palette = nullptr;   // selected while drawing; not owned
 
 private:
     HGDIOBJ oldBitmap_ = nullptr;
@@ -52,9 +53,10 @@ int ColourCountForBits(int bits);
 int RefreshDisplayColours();
 extern int g_displayColours;
 
-// Pixmap of the Dib's size with a palette made from the Dib (the stock
-// palette when that fails) and the Dib drawn into it. Null on failure.
-Pixmap* PixmapFromDib(const Dib& dib);
+// Pixmap of the Dib's size with the Dib drawn into it through a palette made
+// from the Dib (the stock palette when that fails), which goes to *palette.
+// Null on failure.
+std::unique_ptr<Pixmap> PixmapFromDib(const Dib& dib, PaletteHandle* palette);
 
 // Installs the Win32 services the Dib needs (global memory, device colours,
 // application colour table).

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,19 +39,19 @@ std::string WritePicture(const TempDir& dir) {
 }
 
 // The clipboard's device-independent bitmap once there is one.
-bool WaitForClipboardDib(Dib* out, DWORD ms) {
+std::unique_ptr<Dib> WaitForClipboardDib(DWORD ms) {
     for (DWORD end = GetTickCount() + ms; static_cast<int>(end - GetTickCount()) > 0; PumpFor(100)) {
         if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) continue;
-        bool ok = false;
+        std::unique_ptr<Dib> dib;
         if (HANDLE h = GetClipboardData(CF_DIB)) {
             const void* p = GlobalLock(h);
-            ok = p && out->LoadBMPFromMemory(static_cast<const uint8_t*>(p), GlobalSize(h));
+            if (p) dib = LoadBMPFromMemory(static_cast<const uint8_t*>(p), GlobalSize(h));
             GlobalUnlock(h);
         }
         CloseClipboard();
-        if (ok) return true;
+        if (dib) return dib;
     }
-    return false;
+    return nullptr;
 }
 
 void EmptyTheClipboard() {
@@ -69,8 +70,9 @@ TEST(ClipboardInProgram, CopyThenPaste) {
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(WaitForTitle(frame, "40 20)", 10000)) << WindowText(frame);
     PostMessageA(frame, WM_COMMAND, kCopy, 0);
-    Dib copied;
-    ASSERT_TRUE(WaitForClipboardDib(&copied, 10000));
+    std::unique_ptr<Dib> copiedFile = WaitForClipboardDib(10000);
+    ASSERT_TRUE(copiedFile);
+    const Dib& copied = *copiedFile;
     EXPECT_EQ(copied.Width(), 40);
     EXPECT_EQ(copied.Height(), 20);
     EXPECT_GE(copied.BitCount(), 16);  // the display's depth by default
@@ -154,8 +156,9 @@ TEST(MailInProgram, AttachmentGoesToTheMessagingLibrary) {
     }
     EXPECT_EQ(fields["names"], "report.bmp");
     std::vector<uint8_t> data = testutil::ReadFileBytes(log + ".data");
-    Dib sent;
-    ASSERT_TRUE(sent.LoadBMPFromMemory(data.data(), data.size()));
+    std::unique_ptr<Dib> sentFile = LoadBMPFromMemory(data.data(), data.size());
+    ASSERT_TRUE(sentFile);
+    const Dib& sent = *sentFile;
     EXPECT_EQ(sent.Width(), 40);
     EXPECT_EQ(sent.Height(), 20);
     PumpFor(300);

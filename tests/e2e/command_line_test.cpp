@@ -88,8 +88,9 @@ TEST(CommandLine, SnapRectangleWritesExactlyThosePixels) {
     EXPECT_FALSE(r.timedOut);
     EXPECT_TRUE(r.boxes.empty()) << r.boxes[0].text;
     EXPECT_EQ(r.exitCode, 0u);
-    Dib dib;
-    ASSERT_TRUE(dib.LoadBMP(out.c_str()));
+    std::unique_ptr<Dib> dibFile = LoadBMP(out.c_str());
+    ASSERT_TRUE(dibFile);
+    const Dib& dib = *dibFile;
     ASSERT_EQ(dib.Width(), 100);
     ASSERT_EQ(dib.Height(), 50);
     ASSERT_EQ(dib.BitCount(), 24);
@@ -110,8 +111,9 @@ TEST(CommandLine, PlainSnapGrabsTheWholeScreen) {
     RunResult r = RunGmbx("-snap -save shot.bmp", 30000, AnswerOk, dir.Path().string());
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_TRUE(r.boxes.empty());
-    Dib dib;
-    ASSERT_TRUE(dib.LoadBMP(dir.File("shot.bmp").c_str()));
+    std::unique_ptr<Dib> dibFile = LoadBMP(dir.File("shot.bmp").c_str());
+    ASSERT_TRUE(dibFile);
+    const Dib& dib = *dibFile;
     EXPECT_EQ(dib.Width(), GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(dib.Height(), GetSystemMetrics(SM_CYSCREEN));
 }
@@ -123,8 +125,9 @@ TEST(CommandLine, ColourDepthModifierChoosesTheFileDepth) {
         std::string out = dir.File("d" + std::to_string(bits) + ".bmp");
         RunResult r = RunGmbx("-snap:w64:h32 -save:c" + std::to_string(bits) + " " + Quote(out));
         EXPECT_EQ(r.exitCode, 0u) << bits;
-        Dib dib;
-        ASSERT_TRUE(dib.LoadBMP(out.c_str())) << bits;
+        std::unique_ptr<Dib> dibFile = LoadBMP(out.c_str());
+        ASSERT_TRUE(dibFile) << bits;
+        const Dib& dib = *dibFile;
         EXPECT_EQ(dib.BitCount(), bits);
         EXPECT_EQ(dib.Width(), 64);
         EXPECT_EQ(dib.ColourCount(), bits <= 8 ? 1 << bits : 0);
@@ -137,8 +140,9 @@ TEST(CommandLine, ActiveWindowCapturesTheForegroundWindow) {
     std::string out = dir.File("awin.bmp");
     RunResult r = RunGmbx("-snap:awin -save " + Quote(out));
     EXPECT_EQ(r.exitCode, 0u);
-    Dib dib;
-    ASSERT_TRUE(dib.LoadBMP(out.c_str()));
+    std::unique_ptr<Dib> dibFile = LoadBMP(out.c_str());
+    ASSERT_TRUE(dibFile);
+    const Dib& dib = *dibFile;
     EXPECT_EQ(dib.Width(), 90);
     EXPECT_EQ(dib.Height(), 70);
     EXPECT_EQ(DibPixel(dib, 5, 6), PatternAt(35, 46));
@@ -152,9 +156,12 @@ TEST(CommandLine, OpenThenSaveKeepsThePicture) {
     RunResult r = RunGmbx("-open:" + first + " -save " + Quote(second));
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_TRUE(r.boxes.empty());
-    Dib a, b;
-    ASSERT_TRUE(a.LoadBMP(first.c_str()));
-    ASSERT_TRUE(b.LoadBMP(second.c_str()));
+    std::unique_ptr<Dib> aFile = LoadBMP(first.c_str());
+    std::unique_ptr<Dib> bFile = LoadBMP(second.c_str());
+    ASSERT_TRUE(aFile);
+    ASSERT_TRUE(bFile);
+    const Dib& a = *aFile;
+    const Dib& b = *bFile;
     ASSERT_EQ(b.Width(), 40);
     ASSERT_EQ(b.Height(), 30);
     for (int y = 0; y < 30; ++y)
@@ -199,8 +206,9 @@ TEST(CommandLine, GifSaveAndOpen) {
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "GIF87a");
     r = RunGmbx("-open:" + gif + " -save " + Quote(back));
     EXPECT_EQ(r.exitCode, 0u);
-    Dib dib;
-    ASSERT_TRUE(dib.LoadBMP(back.c_str()));
+    std::unique_ptr<Dib> dibFile = LoadBMP(back.c_str());
+    ASSERT_TRUE(dibFile);
+    const Dib& dib = *dibFile;
     EXPECT_EQ(dib.Width(), 64);
     EXPECT_EQ(dib.Height(), 32);
 }
@@ -228,8 +236,9 @@ TEST(CommandLine, JpegSaveWithQualityAndProgressiveAndOpen) {
 
     r = RunGmbx("-open:" + jpg + " -save " + Quote(back));
     EXPECT_EQ(r.exitCode, 0u);
-    Dib dib;
-    ASSERT_TRUE(dib.LoadBMP(back.c_str()));
+    std::unique_ptr<Dib> dibFile = LoadBMP(back.c_str());
+    ASSERT_TRUE(dibFile);
+    const Dib& dib = *dibFile;
     ASSERT_EQ(dib.Width(), 100);
     ASSERT_EQ(dib.Height(), 50);
     // Lossy, but close to the pattern on average.

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "imageio/dib.h"
@@ -101,8 +102,9 @@ TEST(SnapSelection, RegionDraggedWithTheMouseIsSaved) {
     RunResult r = p.Wait(20000);
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_TRUE(r.boxes.empty());
-    Dib dib;
-    ASSERT_TRUE(dib.LoadBMP(out.c_str()));
+    std::unique_ptr<Dib> dibFile = LoadBMP(out.c_str());
+    ASSERT_TRUE(dibFile);
+    const Dib& dib = *dibFile;
     EXPECT_EQ(dib.Width(), 130);
     EXPECT_EQ(dib.Height(), 80);
     // The screen as it was: no band, label or help panel in it.
@@ -141,8 +143,9 @@ TEST(SnapSelection, PickedWindowGivesItsClientArea) {
     Click();
     RunResult r = p.Wait(20000);
     EXPECT_EQ(r.exitCode, 0u);
-    Dib dib;
-    ASSERT_TRUE(dib.LoadBMP(out.c_str()));
+    std::unique_ptr<Dib> dibFile = LoadBMP(out.c_str());
+    ASSERT_TRUE(dibFile);
+    const Dib& dib = *dibFile;
     EXPECT_EQ(dib.Width(), client.right - client.left);
     EXPECT_EQ(dib.Height(), client.bottom - client.top);
     // The blinking outline is gone from the picture.

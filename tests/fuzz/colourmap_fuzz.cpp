@@ -75,10 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         options.interlace = (size & 1) != 0;
         options.transparentIndex = int(size % 7) - 1;
         if (!gmbx::EncodeGIF(im.get(), options, gif)) __builtin_trap();
-        gmbx::Dib* back = gmbx::LoadGIFFromMemory(gif.data(), gif.size());
+        std::unique_ptr<gmbx::Dib> back = gmbx::LoadGIFFromMemory(gif.data(), gif.size());
         if (back == nullptr || back->Width() != width || back->Height() != gmbx::DibAbsHeight(height))
             __builtin_trap();
-        delete back;
     }
     return 0;
 }

@@ -65,8 +65,7 @@ double BenchGifSave(int frames) {
     bool ok = true;
     for (int i = 0; i < frames && ok; ++i) {
         QueryPerformanceCounter(&a);
-        Dib* reduced = ReduceTo256(dib);
-        std::unique_ptr<Dib> owned(reduced != &dib ? reduced : nullptr);
+        std::unique_ptr<Dib> reduced = ReduceTo256(dib);
         QueryPerformanceCounter(&b);
         ok = reduced != nullptr;
         if (ok) {
@@ -105,12 +104,10 @@ double BenchReduceTo256(int frames) {
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&a);
     for (int i = 0; i < frames; ++i) {
-        Dib* reduced = ReduceTo256(dib);
-        if (!reduced || reduced == &dib) {
+        if (!ReduceTo256(dib)) {
             std::printf("reduce to 256 failed\n");
             return -1;
         }
-        delete reduced;
     }
     QueryPerformanceCounter(&b);
     const double ms = Ms(a, b, f) / (frames > 0 ? frames : 1);

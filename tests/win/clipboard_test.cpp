@@ -71,15 +71,15 @@ int Distance(COLORREF a, COLORREF b) {
 // Reads the clipboard's device-independent bitmap through the program's
 // reader; empty when there is none.
 std::unique_ptr<Dib> ClipboardDib() {
-    auto dib = std::make_unique<Dib>();
-    if (!OpenClipboard(nullptr)) return dib;
+    std::unique_ptr<Dib> dib;
+    if (!OpenClipboard(nullptr)) return std::make_unique<Dib>();
     if (HANDLE h = GetClipboardData(CF_DIB)) {
         const void* p = GlobalLock(h);
-        if (p) dib->LoadBMPFromMemory(static_cast<const uint8_t*>(p), GlobalSize(h));
+        if (p) dib = LoadBMPFromMemory(static_cast<const uint8_t*>(p), GlobalSize(h));
         GlobalUnlock(h);
     }
     CloseClipboard();
-    return dib;
+    return dib ? std::move(dib) : std::make_unique<Dib>();
 }
 
 bool PutOnClipboard(UINT format, HANDLE data) {
@@ -127,11 +127,11 @@ protected:
     // The current image as a capture leaves it: a view pixmap, no Dib.
     static void ShowCapture() {
         auto dib = QuadrantDib();
-        Pixmap* pm = PixmapFromDib(*dib);
+        PaletteHandle palette;
+        std::unique_ptr<Pixmap> pm = PixmapFromDib(*dib, &palette);
         ASSERT_TRUE(pm);
-        HPALETTE pal = pm->TakePalette();
-        SetCurrentPalette(pal ? pal : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
-        SetCurrentPixmap(pm);
+        SetCurrentPalette(std::move(palette));
+        SetCurrentPixmap(std::move(pm));
     }
     static void Settings(int format, int bits, int autoSel) {
         g_settings.clipBmpFormat = format;
@@ -204,7 +204,7 @@ TEST_F(ClipboardTest, BitmapOnlyFormatPutsTheDeviceBitmap) {
 }
 
 TEST_F(ClipboardTest, CopiesTheCurrentDibWhenThereIsNoPixmap) {
-    SetCurrentDib(QuadrantDib().release());
+    SetCurrentDib(QuadrantDib());
     g_image.dib->Header()->xPelsPerMeter = 1234;
     Settings(1, 3, 0);
     CopyToClipboard(true);
@@ -233,7 +233,7 @@ TEST_F(ClipboardTest, ManyColoursGoReducedTo256) {
             p[1] = uint8_t(y * 4);
             p[2] = uint8_t((x + y) * 2);
         }
-    SetCurrentDib(dib.release());
+    SetCurrentDib(std::move(dib));
     Settings(1, 2, 1);  // 256 colours asked: auto-select does not matter
     CopyToClipboard(true);
     auto copied = ClipboardDib();
@@ -280,10 +280,11 @@ TEST_F(ClipboardTest, AutomaticCopyAfterACapture) {
     Settings(1, 3, 0);
     g_settings.autoCopy = 0;
     auto dib = QuadrantDib();
-    AfterCapture(PixmapFromDib(*dib));
+    PaletteHandle palette;
+    AfterCapture(PixmapFromDib(*dib, &palette));
     EXPECT_TRUE(ClipboardDib()->Empty());
     g_settings.autoCopy = 1;
-    AfterCapture(PixmapFromDib(*dib));
+    AfterCapture(PixmapFromDib(*dib, &palette));
     auto copied = ClipboardDib();
     ASSERT_FALSE(copied->Empty());
     ExpectQuadrants(*copied, 0);

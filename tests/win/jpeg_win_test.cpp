@@ -77,7 +77,7 @@ TEST_F(JpegWinTest, NothingToSave) {
 }
 
 TEST_F(JpegWinTest, InterlaceChoosesProgressive) {
-    SetCurrentDib(Gradient(64, 48).release());
+    SetCurrentDib(Gradient(64, 48));
     const std::string base = dir.File("base.jpg"), prog = dir.File("prog.jpg");
     g_settings.save.quality = 75;
     g_settings.save.interlace = 0;
@@ -96,7 +96,7 @@ TEST_F(JpegWinTest, InterlaceChoosesProgressive) {
 }
 
 TEST_F(JpegWinTest, QualityFromTheSaveOptions) {
-    SetCurrentDib(Gradient(128, 128).release());
+    SetCurrentDib(Gradient(128, 128));
     const std::string low = dir.File("q30.jpg"), high = dir.File("q95.jpg");
     g_settings.save.quality = 30;
     ASSERT_TRUE(SaveJPEG(low.c_str()));
@@ -113,7 +113,7 @@ TEST_F(JpegWinTest, LowDepthDibIsConvertedFirst) {
     ASSERT_EQ(dib->BitCount(), 4);
     dib->colours[3] = RgbQuad{0, 0, 255, 0};  // red
     std::memset(dib->bits, 0x33, size_t(dib->stride) * 16);
-    SetCurrentDib(dib.release());
+    SetCurrentDib(std::move(dib));
     const std::string path = dir.File("four.jpg");
     ASSERT_TRUE(SaveJPEG(path.c_str()));
     std::unique_ptr<Dib> back(LoadJPEG(path.c_str(), kJpegFullColour));
@@ -125,7 +125,7 @@ TEST_F(JpegWinTest, LowDepthDibIsConvertedFirst) {
 }
 
 TEST_F(JpegWinTest, WriteFailureIsReportedAndLeavesNoFile) {
-    SetCurrentDib(Gradient(16, 16).release());
+    SetCurrentDib(Gradient(16, 16));
     const std::string path = (dir.Path() / "missing" / "x.jpg").string();
     EXPECT_FALSE(SaveJPEG(path.c_str()));
     Sleep(200);

@@ -115,11 +115,11 @@ protected:
         auto dib = std::make_unique<Dib>();
         ASSERT_TRUE(dib->Create(24, 10, 16777216));
         for (int i = 0; i < dib->stride * 10; ++i) dib->bits[i] = static_cast<uint8_t>(i * 7);
-        Pixmap* pm = PixmapFromDib(*dib);
+        PaletteHandle palette;
+        std::unique_ptr<Pixmap> pm = PixmapFromDib(*dib, &palette);
         ASSERT_TRUE(pm);
-        HPALETTE pal = pm->TakePalette();
-        SetCurrentPalette(pal ? pal : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
-        SetCurrentPixmap(pm);
+        SetCurrentPalette(std::move(palette));
+        SetCurrentPixmap(std::move(pm));
     }
     void TearDown() override {
         SetMessagingLibrary(nullptr);  // lets the copy go with the folder
@@ -171,10 +171,10 @@ TEST_F(MailTest, BlankNameBecomesSnapAndBmpIsReadable) {
     auto log = ReadLog(log_);
     EXPECT_EQ(log["names"], "SNAP.bmp");
     auto data = testutil::ReadFileBytes(log_ + ".data");
-    Dib back;
-    ASSERT_TRUE(back.LoadBMPFromMemory(data.data(), data.size()));
-    EXPECT_EQ(back.Width(), 24);
-    EXPECT_EQ(back.Height(), 10);
+    std::unique_ptr<Dib> back = LoadBMPFromMemory(data.data(), data.size());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Width(), 24);
+    EXPECT_EQ(back->Height(), 10);
     EXPECT_EQ(std::stoul(log["size"]), data.size());
     // The save options are back as they were.
     EXPECT_EQ(g_settings.save.formatCode, kFormatGif);

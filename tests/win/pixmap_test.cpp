@@ -55,9 +55,10 @@ TEST_F(PixmapTest, DepthFollowsTheDisplay) {
 
 TEST_F(PixmapTest, RoundTripThroughAPixmapKeepsTrueColourPixels) {
     auto src = Gradient(37, 23);
-    std::unique_ptr<Pixmap> pm(PixmapFromDib(*src));
+    PaletteHandle palette;
+    std::unique_ptr<Pixmap> pm = PixmapFromDib(*src, &palette);
     ASSERT_TRUE(pm && pm->Valid());
-    ReleasePalette(pm->TakePalette());
+    EXPECT_TRUE(palette);
     Dib out;  // empty: the display's depth (24-bit on this display)
     ASSERT_TRUE(SetDIBFromPixmap(*pm, out));
     ASSERT_EQ(out.BitCount(), DibBitsForDisplayBits(DisplayBitsPerPixel()));
@@ -74,9 +75,9 @@ TEST_F(PixmapTest, RoundTripThroughAPixmapKeepsTrueColourPixels) {
 
 TEST_F(PixmapTest, PresetHeaderChoosesTheDepth) {
     auto src = Gradient(16, 8);
-    std::unique_ptr<Pixmap> pm(PixmapFromDib(*src));
+    PaletteHandle palette;
+    std::unique_ptr<Pixmap> pm = PixmapFromDib(*src, &palette);
     ASSERT_TRUE(pm);
-    ReleasePalette(pm->TakePalette());
     for (int colours : {2, 16, 256}) {
         Dib out;
         ASSERT_TRUE(out.Create(1, 1, colours));
@@ -102,25 +103,23 @@ TEST_F(PixmapTest, PixmapWithoutBitmapFails) {
 
 TEST_F(PixmapTest, DibPaletteOfTrueColourAndTableImages) {
     auto dib = Gradient(4, 4);
-    HPALETTE pal = CreateDibPalette(dib->Header());
+    PaletteHandle pal = CreateDibPalette(dib->Header());
     ASSERT_NE(pal, nullptr);
     PALETTEENTRY pe[256];
-    ASSERT_EQ(GetPaletteEntries(pal, 0, 256, pe), 256u);
+    ASSERT_EQ(GetPaletteEntries(pal.get(), 0, 256, pe), 256u);
     auto rgb = [&](int i) { return RGB(pe[i].peRed, pe[i].peGreen, pe[i].peBlue); };
     EXPECT_EQ(rgb(0), RGB(0, 0, 0));
     EXPECT_EQ(rgb(7), RGB(224, 0, 0));
     EXPECT_EQ(rgb(63), RGB(224, 224, 0));
     EXPECT_EQ(rgb(255), RGB(224, 224, 192));
-    DeleteObject(pal);
 
     Dib eight;
     ASSERT_TRUE(eight.Create(2, 2, 256));
     eight.colours[5] = {10, 20, 30, 0};
     pal = CreateDibPalette(eight.Header());
     ASSERT_NE(pal, nullptr);
-    ASSERT_EQ(GetPaletteEntries(pal, 0, 256, pe), 256u);
+    ASSERT_EQ(GetPaletteEntries(pal.get(), 0, 256, pe), 256u);
     EXPECT_EQ(rgb(5), RGB(30, 20, 10));
-    DeleteObject(pal);
     EXPECT_EQ(CreateDibPalette(nullptr), nullptr);
 }
 
@@ -244,7 +243,7 @@ namespace {
 
 TEST_F(PixmapTest, TrueColourDibWithoutPixmapIsSavedAt8BitsThroughTheReduction) {
     // Four colours only: the exact pass keeps them all.
-    Dib* dib = new Dib;
+    auto dib = std::make_unique<Dib>();
     ASSERT_TRUE(dib->Create(8, 4, 16777216));
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 8; ++x) {
@@ -254,7 +253,7 @@ TEST_F(PixmapTest, TrueColourDibWithoutPixmapIsSavedAt8BitsThroughTheReduction) 
             p[2] = 77;
         }
     ClearCurrentImage(false);
-    SetCurrentDib(dib);
+    SetCurrentDib(std::move(dib));
     SaveOptions keep = g_settings.save;
     g_settings.save.autoSelBits = 0;
     g_settings.save.bitsPerPixel = 8;
@@ -262,13 +261,13 @@ TEST_F(PixmapTest, TrueColourDibWithoutPixmapIsSavedAt8BitsThroughTheReduction) 
     std::string out = dir.File("eight.bmp");
     EXPECT_TRUE(SaveBMP(out.c_str()));
     g_settings.save = keep;
-    Dib back;
-    ASSERT_TRUE(back.LoadBMP(out.c_str()));
-    EXPECT_EQ(back.BitCount(), 8);
+    std::unique_ptr<Dib> back = LoadBMP(out.c_str());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->BitCount(), 8);
     // Every pixel keeps its exact colour through the table.
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 8; ++x) {
-            const RgbQuad& c = back.colours[back.bits[y * back.stride + x]];
+            const RgbQuad& c = back->colours[back->bits[y * back->stride + x]];
             EXPECT_EQ(c.blue, x < 4 ? 200 : 10);
             EXPECT_EQ(c.green, y < 2 ? 50 : 150);
             EXPECT_EQ(c.red, 77);

@@ -258,7 +258,7 @@ TEST_F(SelectionTest, SizeLabelAndCancellingInEitherPhase) {
     Backdrop();
     SetLast(1, 2, 3, 4);
     // A picture from before stays when the user cancels.
-    SetCurrentPixmap(new Pixmap(7, 5));
+    SetCurrentPixmap(std::make_unique<Pixmap>(7, 5));
     std::string label1, label2;
     RECT where1 = {}, where2 = {};
     COLORREF labelPixel = 0;

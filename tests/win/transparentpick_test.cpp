@@ -296,7 +296,7 @@ protected:
             dib->bits[x] = 0;
             dib->bits[dib->stride + x] = 1;
         }
-        SetCurrentDib(dib.release());
+        SetCurrentDib(std::move(dib));
         ShowCurrentImage();
         title_ = WindowText(MainFrame());
     }
