@@ -13,12 +13,11 @@
 #include "capture/win/cursorscheme.h"
 #include "capture/win/grabber.h"
 #include "capture/win/hotkeys_win.h"
+#include "capture/win/imagefiles.h"
 #include "capture/win/mainframe.h"
 #include "capture/win/settings_commands.h"
 #include "imageio/win/current.h"
 #include "install/win/installer.h"
-#include "imageio/win/jpegfiles.h"
-#include "imageio/win/imagefiles.h"
 #include "imageio/win/palette.h"
 #include "imageio/win/pixmap.h"
 #include "klib/command.h"
@@ -301,9 +300,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
     int argc = __argc;
     char** argv = __argv;
-    if (!klib::PrepareProcess(instance, showCommand, &argc, &argv)) return 1;
+    klib::LibraryResources libraryResources;
+    libraryResources.icon = IDR_MAINFRAME;
+    libraryResources.fontFace = IDS_LIB_FONT_FACE;
+    libraryResources.fontCharset = IDS_LIB_FONT_CHARSET;
+    if (!klib::PrepareProcess(instance, showCommand, &argc, &argv, libraryResources)) return 1;
     InstallWin32DibHost();
-    InstallJpegMessageBoxes();
+    InstallImageMessageBoxes();
     CreateAppColourTable();
     g_application = new klib::k_object("gmbx");
     klib::SetApplicationObject(g_application);

@@ -9,6 +9,7 @@
 #include "capture/clipformat.h"
 #include "capture/settings.h"
 #include "capture/win/grabber.h"
+#include "capture/win/imagefiles.h"
 #include "capture/win/mainframe.h"
 #include "imageio/reduce.h"
 #include "imageio/win/current.h"
@@ -43,13 +44,13 @@ Dib* ChooseClipImage(std::unique_ptr<Dib>* temporary) {
         *temporary = ReduceTo256(*current, kReduceJpegMode);
         return temporary->get();
     case ClipSource::kReducePixmap: {
-        std::unique_ptr<Dib> full = ConvertCurrentImage(plan.colours);
+        std::unique_ptr<Dib> full = ConvertCurrentImage(plan.colours, SettingsResolution());
         if (!full) return nullptr;
         // A converted image that has a colour table already is copied as it is.
         *temporary = HasColourTable(*full) ? std::move(full) : ReduceTo256(*full, kReduceJpegMode);
         return temporary->get();
     }
-    case ClipSource::kPixmap: *temporary = ConvertCurrentImage(plan.colours); return temporary->get();
+    case ClipSource::kPixmap: *temporary = ConvertCurrentImage(plan.colours, SettingsResolution()); return temporary->get();
     case ClipSource::kDibAsIs: return current;
     case ClipSource::kNothing: break;
     }

@@ -8,13 +8,13 @@
 #include "capture/hotkeys.h"
 #include "capture/settings.h"
 #include "capture/win/cursorscheme.h"
+#include "capture/win/imagefiles.h"
 #include "capture/regionselect.h"
 #include "capture/win/mainframe.h"
 #include "capture/win/selection.h"
 #include "capture/win/windowpick.h"
 #include "capture/win/transparentpick.h"
 #include "imageio/capturepalette.h"
-#include "imageio/jpegio.h"
 #include "imageio/win/current.h"
 #include "imageio/win/palette.h"
 #include "klib/object.h"
@@ -123,7 +123,7 @@ bool MakeCurrentDib(Pixmap& pm) {
     dib->Header()->clrUsed = 0;
     dib->Header()->clrImportant = 0;
     pm.palette = g_image.palette.get();
-    bool ok = SetDIBFromPixmap(pm, *dib);
+    bool ok = SetDIBFromPixmap(pm, *dib, SettingsResolution());
     pm.palette = nullptr;
     if (!ok) return false;
     SetCurrentDib(std::move(dib));
@@ -272,12 +272,6 @@ void RunSelectionMode(int mode, bool hide) {
 CaptureInProgressScope::CaptureInProgressScope() : previous_(g_captureInProgress) { g_captureInProgress = true; }
 CaptureInProgressScope::~CaptureInProgressScope() { g_captureInProgress = previous_; }
 bool CaptureInProgress() { return g_captureInProgress; }
-
-void InstallJpegMessageBoxes() {
-    SetJpegMessageHook([](const char* text) {
-        if (!CaptureInProgress()) klib::TextMessageBox(MB_OK | MB_ICONEXCLAMATION, text);
-    });
-}
 
 GrabOptions GrabOptionsFromSettings() {
     GrabOptions o;

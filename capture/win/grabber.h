@@ -40,10 +40,6 @@ private:
 // True inside a CaptureInProgressScope.
 bool CaptureInProgress();
 
-// Shows the JPEG library's messages (first warning, fatal errors) in message
-// boxes, except while a capture is in progress.
-void InstallJpegMessageBoxes();
-
 // Entry for hotkey ids (with the busy and captures-allowed checks).
 void DispatchCapture(UINT id);
 

@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 
-#include "imageio/win/gifsave.h"
+#include "capture/win/imagefiles.h"
 
 struct gdImageStruct;
 

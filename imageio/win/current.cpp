@@ -38,7 +38,7 @@ void CurrentImageSize(int* w, int* h) {
     }
 }
 
-std::unique_ptr<Dib> ConvertCurrentImage(int colours) {
+std::unique_ptr<Dib> ConvertCurrentImage(int colours, PelsPerMeter resolution) {
     auto out = std::make_unique<Dib>();
     if (!out->Create(1, 1, colours)) return nullptr;
     out->Header()->clrUsed = 0;
@@ -48,7 +48,7 @@ std::unique_ptr<Dib> ConvertCurrentImage(int colours) {
         Pixmap* pm = g_image.pixmap.get();
         HPALETTE keep = pm->palette;
         pm->palette = g_image.palette.get();
-        ok = SetDIBFromPixmap(*pm, *out);
+        ok = SetDIBFromPixmap(*pm, *out, resolution);
         pm->palette = keep;
     } else {
         const Dib& src = *g_image.dib;
@@ -57,7 +57,7 @@ std::unique_ptr<Dib> ConvertCurrentImage(int colours) {
         SetCurrentPalette(pal ? std::move(pal) : StockPalette());
         Pixmap temp(src.Width(), static_cast<int>(DibAbsHeight(src.Height())));
         temp.palette = g_image.palette.get();
-        ok = temp.Valid() && temp.DrawDib(src) && SetDIBFromPixmap(temp, *out);
+        ok = temp.Valid() && temp.DrawDib(src) && SetDIBFromPixmap(temp, *out, resolution);
         temp.palette = nullptr;
     }
     return ok ? std::move(out) : nullptr;

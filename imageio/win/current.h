@@ -32,9 +32,10 @@ bool HaveImage();
 // Width and height of what is shown (0 without an image).
 void CurrentImageSize(int* width, int* height);
 
-// A new Dib of the wanted colour count converted from the view pixmap (with
-// the current palette), or from the current Dib through a temporary pixmap.
+// A new Dib of the wanted colour count and the resolution converted from the
+// view pixmap (with the current palette), or from the current Dib through a
+// temporary pixmap.
 // Null on failure.
-std::unique_ptr<Dib> ConvertCurrentImage(int colours);
+std::unique_ptr<Dib> ConvertCurrentImage(int colours, PelsPerMeter resolution);
 
 }  // namespace gmbx

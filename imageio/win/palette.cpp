@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "imageio/appcolours.h"
+#include "imageio/colourmap.h"
 #include "platform/dibkit/dibkit.h"
 
 namespace gmbx {
@@ -184,6 +185,15 @@ PaletteHandle CreateDibPalette(const DibInfoHeader* h) {
 
 void ReleasePalette(HPALETTE p) {
     if (p && p != static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))) DeleteObject(p);
+}
+
+bool BuildAppColourMap(Dib& dib) {
+    return BuildColourMap(dib, [](uint8_t red, uint8_t green, uint8_t blue) {
+        HPALETTE pal = AppColourPalette();
+        if (!pal) return 0;
+        const UINT i = GetNearestPaletteIndex(pal, RGB(red, green, blue));
+        return i == CLR_INVALID ? 0 : int(i);
+    });
 }
 
 PaletteHandle StockPalette() { return PaletteHandle(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE))); }

@@ -72,6 +72,10 @@ HWND AppColourWindow();
 // entries changed, or -1 when there is no table or window or it failed.
 int RealizeAppColours();
 
+// Builds the Dib's colour map against the application colour table: each
+// table entry gets the palette's nearest entry by the system's search.
+bool BuildAppColourMap(Dib& dib);
+
 // Releases a palette unless it is the stock default palette.
 void ReleasePalette(HPALETTE palette);
 

@@ -3,17 +3,16 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "capture/settings.h"
 #include "imageio/win/palette.h"
 #include "klib/win/frame.h"
-#include "klib/win/message.h"
-#include "res/resource.h"
 
 namespace gmbx {
 
 int g_displayColours = 256;
 
 namespace {
+
+PixmapFailureHook g_failureHook = nullptr;
 
 HDC SharedDc() {
     HDC dc = klib::Shared().memDc;
@@ -25,13 +24,15 @@ HDC SharedDc() {
 
 }  // namespace
 
+void SetPixmapFailureHook(PixmapFailureHook hook) { g_failureHook = hook; }
+
 Pixmap::Pixmap(int w, int h, HWND source) : width(w), height(h) {
     HWND from = source ? source : GetDesktopWindow();
     HDC wdc = GetDC(from);
     if (w > 0 && h > 0) bitmap = CreateCompatibleBitmap(wdc, w, h);
     if (!bitmap) {
         ReleaseDC(from, wdc);
-        klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_NO_BITMAP);
+        if (g_failureHook) g_failureHook();
         return;
     }
     HDC dc = BeginDraw();
@@ -93,7 +94,7 @@ int DibBitsForDisplayBits(int b) {
     return 24;
 }
 
-bool SetDIBFromPixmap(Pixmap& pm, Dib& dib) {
+bool SetDIBFromPixmap(Pixmap& pm, Dib& dib, PelsPerMeter resolution) {
     if (!pm.bitmap) {
         klib::DebugWrite("SetDIBFromPixmap(): no Handle\n");
         return false;
@@ -122,8 +123,8 @@ bool SetDIBFromPixmap(Pixmap& pm, Dib& dib) {
     h->biBitCount = static_cast<WORD>(bitCount);
     h->biCompression = compression;
     h->biSizeImage = 0;
-    h->biXPelsPerMeter = PelsPerMeterFromThousandths(g_settings.horizRes);
-    h->biYPelsPerMeter = PelsPerMeterFromThousandths(g_settings.vertRes);
+    h->biXPelsPerMeter = resolution.x;
+    h->biYPelsPerMeter = resolution.y;
     h->biClrUsed = n;
     h->biClrImportant = 0;
 

@@ -9,10 +9,16 @@
 
 namespace gmbx {
 
+// Called when a pixmap's bitmap cannot be made (not enough graphics memory
+// for the size): the program tells the user there. Null: nothing is told.
+using PixmapFailureHook = void (*)();
+void SetPixmapFailureHook(PixmapFailureHook hook);
+
 class Pixmap {
 public:
     // A bitmap compatible with the source window (or the desktop), holding a
-    // copy of the source's pixels, or white without a source.
+    // copy of the source's pixels, or white without a source. Not Valid()
+    // when the bitmap cannot be made (the failure hook is told).
     Pixmap(int width, int height, HWND source = nullptr);
     ~Pixmap();
     Pixmap(const Pixmap&) = delete;
@@ -39,9 +45,15 @@ private:
     HPALETTE oldPalette_ = nullptr;
 };
 
-// Converts the pixmap into the Dib; an existing header in the Dib chooses
-// the bit depth, otherwise the display's depth does.
-bool SetDIBFromPixmap(Pixmap& pixmap, Dib& dib);
+// Resolution fields of a Dib's header.
+struct PelsPerMeter {
+    int32_t x = 0;
+    int32_t y = 0;
+};
+
+// Converts the pixmap into the Dib with the given resolution; an existing
+// header in the Dib chooses the bit depth, otherwise the display's depth does.
+bool SetDIBFromPixmap(Pixmap& pixmap, Dib& dib, PelsPerMeter resolution);
 
 // Bit count SetDIBFromPixmap chooses for a display of the given depth.
 int DibBitsForDisplayBits(int displayBits);

@@ -9,7 +9,6 @@
 #include "klib/args.h"
 #include "klib/win/dde.h"
 #include "klib/win/window.h"
-#include "res/resource.h"
 
 namespace klib {
 namespace {
@@ -42,13 +41,13 @@ LRESULT CALLBACK DebugWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, msg, wp, lp);
 }
 
-bool RegisterLibraryClass() {
+bool RegisterLibraryClass(UINT icon) {
     WNDCLASSA wc = {};
     wc.style = CS_DBLCLKS | CS_OWNDC | CS_BYTEALIGNWINDOW;
     wc.lpfnWndProc = LibraryWindowProcedure;
     wc.cbWndExtra = 38;
     wc.hInstance = g_instance;
-    wc.hIcon = LoadIconA(g_resources ? g_resources : g_instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    if (icon) wc.hIcon = LoadIconA(g_resources ? g_resources : g_instance, MAKEINTRESOURCEA(icon));
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = g_baseName.c_str();
@@ -58,8 +57,10 @@ bool RegisterLibraryClass() {
 }
 
 bool g_sharedMade = false;
+LibraryResources g_libraryResources;
 
 void CreateSharedObjects() {
+    const LibraryResources& resources = g_libraryResources;
     SharedObjects& s = g_shared;
     s.faceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     s.blackPen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
@@ -68,9 +69,9 @@ void CreateSharedObjects() {
     s.highlightPen2 = CreatePen(PS_SOLID, 2, GetSysColor(COLOR_BTNHIGHLIGHT));
     s.shadowPen2 = CreatePen(PS_SOLID, 2, GetSysColor(COLOR_BTNSHADOW));
     s.shadowPen4 = CreatePen(PS_SOLID, 4, GetSysColor(COLOR_BTNSHADOW));
-    std::string face = LoadResString(IDS_LIB_FONT_FACE);
+    std::string face = resources.fontFace ? LoadResString(resources.fontFace) : std::string();
     if (face == "none") face.clear();
-    int charset = std::atoi(LoadResString(IDS_LIB_FONT_CHARSET).c_str());
+    int charset = resources.fontCharset ? std::atoi(LoadResString(resources.fontCharset).c_str()) : 0;
     s.font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<BYTE>(charset),
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
                          face.c_str());
@@ -93,7 +94,8 @@ std::string LoadResString(UINT id) {
     return n > 0 ? std::string(buf, n) : std::string();
 }
 
-bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv) {
+bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv,
+                    const LibraryResources& resources) {
     g_instance = instance;
     g_showState = showCommand;
     g_startTicks = GetTickCount();
@@ -102,7 +104,7 @@ bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv
     g_modulePath = ModulePathFromSystem(path);
     g_baseName = BaseNameOf(g_modulePath);
 
-    if (!RegisterLibraryClass()) return false;
+    if (!RegisterLibraryClass(resources.icon)) return false;
 
     g_argStore.assign(*argv, *argv + *argc);
     g_argStore[0] = g_modulePath;
@@ -117,6 +119,7 @@ bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv
     // Started as a child: tell the parent we are here.
     if (prepared.HasParent()) ConnectAsChild(prepared.parentService, prepared.childNumber, prepared.ipcMode);
 
+    g_libraryResources = resources;
     return true;
 }
 

@@ -15,10 +15,20 @@ HMODULE ResourceModule();
 // A string of the resource module ("" when missing).
 std::string LoadResString(UINT id);
 
+// Resources of the resource module the library uses (0: none): the icon of
+// the library window class, and the strings with the face name ("none" for
+// the system's default) and the character set of the library's font.
+struct LibraryResources {
+    UINT icon = 0;
+    UINT fontFace = 0;
+    UINT fontCharset = 0;
+};
+
 // Prepares the process. argv[0] is replaced by the module path; debug and
 // iconic switches are taken out. False when the window class cannot be
 // registered.
-bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv);
+bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv,
+                    const LibraryResources& resources = LibraryResources());
 
 const std::string& ModulePath();  // lower case, '/' separators
 const std::string& BaseName();    // file name without extension

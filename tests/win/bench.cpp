@@ -36,7 +36,7 @@ int main() {
         Dib dib;
         dib.Create(1, 1, g_displayColours);
         dib.Header()->clrUsed = dib.Header()->clrImportant = 0;
-        if (!pm || !SetDIBFromPixmap(*pm, dib)) {
+        if (!pm || !SetDIBFromPixmap(*pm, dib, PelsPerMeter())) {
             std::printf("grab failed\n");
             return 1;
         }

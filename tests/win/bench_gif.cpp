@@ -23,7 +23,7 @@ bool GrabScreen24(Dib& dib) {
     std::unique_ptr<Pixmap> pm(Grab(0, 0, 0, 0, GrabOptions()));
     if (!pm || !dib.Create(1, 1, 16777216)) return false;
     dib.Header()->clrUsed = dib.Header()->clrImportant = 0;
-    return SetDIBFromPixmap(*pm, dib) && dib.BitCount() == 24;
+    return SetDIBFromPixmap(*pm, dib, PelsPerMeter()) && dib.BitCount() == 24;
 }
 
 // Overwrites a 24-bit Dib with a gradient of far more than 256 colours.

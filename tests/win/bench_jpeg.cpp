@@ -19,7 +19,7 @@ double BenchJpegSave(int frames) {
     Dib dib;
     if (!pm || !dib.Create(1, 1, 16777216)) return -1;
     dib.Header()->clrUsed = dib.Header()->clrImportant = 0;
-    if (!SetDIBFromPixmap(*pm, dib)) return -1;
+    if (!SetDIBFromPixmap(*pm, dib, PelsPerMeter())) return -1;
     char path[MAX_PATH];
     GetTempPathA(sizeof path, path);
     lstrcatA(path, "gmbx-bench.jpg");

@@ -8,9 +8,10 @@
 #include <string>
 
 #include "capture/settings.h"
-#include "imageio/win/current.h"
 #include "capture/win/grabber.h"
-#include "imageio/win/jpegfiles.h"
+#include "capture/win/imagefiles.h"
+#include "imageio/jpegio.h"
+#include "imageio/win/current.h"
 #include "imageio/win/palette.h"
 #include "imageio/win/pixmap.h"
 #include "klib/win/message.h"
@@ -27,7 +28,7 @@ protected:
         InstallWin32DibHost();
         CreateAppColourTable();
         RefreshDisplayColours();
-        InstallJpegMessageBoxes();
+        InstallImageMessageBoxes();
         saved_ = g_settings.save;
     }
     void TearDown() override {

@@ -6,10 +6,12 @@
 
 #include "capture/settings.h"
 #include "capture/win/grabber.h"
+#include "capture/win/imagefiles.h"
 #include "imageio/win/current.h"
 #include "imageio/win/palette.h"
 #include "imageio/win/pixmap.h"
 #include "klib/win/frame.h"
+#include "res/resource.h"
 #include "tests/win/box_closer.h"
 
 namespace gmbx {
@@ -60,7 +62,7 @@ TEST_F(PixmapTest, RoundTripThroughAPixmapKeepsTrueColourPixels) {
     ASSERT_TRUE(pm && pm->Valid());
     EXPECT_TRUE(palette);
     Dib out;  // empty: the display's depth (24-bit on this display)
-    ASSERT_TRUE(SetDIBFromPixmap(*pm, out));
+    ASSERT_TRUE(SetDIBFromPixmap(*pm, out, {3780, 3780}));
     ASSERT_EQ(out.BitCount(), DibBitsForDisplayBits(DisplayBitsPerPixel()));
     if (out.BitCount() != 24) GTEST_SKIP() << "display is not true colour";
     EXPECT_EQ(out.Width(), 37);
@@ -82,7 +84,7 @@ TEST_F(PixmapTest, PresetHeaderChoosesTheDepth) {
         Dib out;
         ASSERT_TRUE(out.Create(1, 1, colours));
         out.Header()->clrUsed = out.Header()->clrImportant = 0;
-        ASSERT_TRUE(SetDIBFromPixmap(*pm, out)) << colours;
+        ASSERT_TRUE(SetDIBFromPixmap(*pm, out, PelsPerMeter())) << colours;
         EXPECT_EQ(out.ColourCount(), colours);
         EXPECT_EQ(out.Width(), 16);
         EXPECT_EQ(out.Header()->compression, 0u);
@@ -93,12 +95,30 @@ TEST_F(PixmapTest, PresetHeaderChoosesTheDepth) {
 
 TEST_F(PixmapTest, PixmapWithoutBitmapFails) {
     testutil::BoxCloser boxes;
+    InstallImageMessageBoxes();
     Pixmap empty(0, 0);  // no bitmap can be made: the user is told
+    SetPixmapFailureHook(nullptr);
     EXPECT_FALSE(empty.Valid());
-    EXPECT_EQ(boxes.Texts().size(), 1u);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], klib::LoadResString(IDS_NO_BITMAP));
     Dib out;
-    EXPECT_FALSE(SetDIBFromPixmap(empty, out));
+    EXPECT_FALSE(SetDIBFromPixmap(empty, out, PelsPerMeter()));
     EXPECT_TRUE(out.Empty());
+}
+
+int g_pixmapFailures = 0;
+
+TEST_F(PixmapTest, ABitmapThatCannotBeMadeIsReportedToTheHook) {
+    SetPixmapFailureHook([] { ++g_pixmapFailures; });
+    Pixmap none(0, 5);
+    EXPECT_FALSE(none.Valid());
+    EXPECT_EQ(g_pixmapFailures, 1);
+    Pixmap fine(3, 2);
+    EXPECT_TRUE(fine.Valid());
+    EXPECT_EQ(g_pixmapFailures, 1);
+    SetPixmapFailureHook(nullptr);
+    Pixmap untold(0, 0);
+    EXPECT_EQ(g_pixmapFailures, 1);
 }
 
 TEST_F(PixmapTest, DibPaletteOfTrueColourAndTableImages) {
@@ -235,7 +255,6 @@ TEST_F(PixmapTest, ActiveWindowRectangleIsClippedToTheScreen) {
 }  // namespace
 }  // namespace gmbx
 
-#include "imageio/win/imagefiles.h"
 #include "tests/testutil/tempdir.h"
 
 namespace gmbx {

@@ -18,7 +18,7 @@
 #include "gd.h"
 #include "imageio/gifio.h"
 #include "imageio/win/current.h"
-#include "imageio/win/gifsave.h"
+#include "capture/win/imagefiles.h"
 #include "imageio/win/palette.h"
 #include "imageio/win/pixmap.h"
 #include "klib/win/frame.h"
