@@ -18,7 +18,6 @@ HINSTANCE g_instance = nullptr;
 std::string g_modulePath;
 std::string g_baseName;
 int g_showState = SW_SHOWNORMAL;
-DWORD g_startTicks = 0;
 SharedObjects g_shared;
 std::vector<char*> g_argv;            // the prepared vector (null-terminated)
 std::vector<std::string> g_argStore;  // owns the texts g_argv points to
@@ -83,6 +82,17 @@ void CreateSharedObjects() {
     }
 }
 
+void ReleaseSharedObjects() {
+    SharedObjects& s = g_shared;
+    if (s.memDc) DeleteDC(s.memDc);
+    for (HGDIOBJ o : {static_cast<HGDIOBJ>(s.faceBrush), static_cast<HGDIOBJ>(s.blackPen2),
+                      static_cast<HGDIOBJ>(s.highlightPen2), static_cast<HGDIOBJ>(s.shadowPen2),
+                      static_cast<HGDIOBJ>(s.shadowPen4), static_cast<HGDIOBJ>(s.font)})
+        if (o) DeleteObject(o);
+    s = SharedObjects();
+    g_sharedMade = false;
+}
+
 }  // namespace
 
 void SetResourceModule(HMODULE module) { g_resources = module; }
@@ -98,7 +108,7 @@ bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv
                     const LibraryResources& resources) {
     g_instance = instance;
     g_showState = showCommand;
-    g_startTicks = GetTickCount();
+    g_libraryResources = resources;
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
     g_modulePath = ModulePathFromSystem(path);
@@ -119,16 +129,12 @@ bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv
     // Started as a child: tell the parent we are here.
     if (prepared.HasParent()) ConnectAsChild(prepared.parentService, prepared.childNumber, prepared.ipcMode);
 
-    g_libraryResources = resources;
     return true;
 }
 
-const std::string& ModulePath() { return g_modulePath; }
 const std::string& BaseName() { return g_baseName; }
 int InitialShowState() { return g_showState; }
 HINSTANCE Instance() { return g_instance ? g_instance : GetModuleHandleA(nullptr); }
-DWORD StartTicks() { return g_startTicks; }
-const char* WindowClassName() { return g_baseName.c_str(); }
 // Made when first asked for: a run that draws nothing never pays for them.
 const SharedObjects& Shared() {
     if (!g_sharedMade) {
@@ -136,17 +142,6 @@ const SharedObjects& Shared() {
         CreateSharedObjects();
     }
     return g_shared;
-}
-
-void ReleaseSharedObjects() {
-    SharedObjects& s = g_shared;
-    if (s.memDc) DeleteDC(s.memDc);
-    for (HGDIOBJ o : {static_cast<HGDIOBJ>(s.faceBrush), static_cast<HGDIOBJ>(s.blackPen2),
-                      static_cast<HGDIOBJ>(s.highlightPen2), static_cast<HGDIOBJ>(s.shadowPen2),
-                      static_cast<HGDIOBJ>(s.shadowPen4), static_cast<HGDIOBJ>(s.font)})
-        if (o) DeleteObject(o);
-    s = SharedObjects();
-    g_sharedMade = false;
 }
 
 bool OpenDebugWindow() {

@@ -30,13 +30,9 @@ struct LibraryResources {
 bool PrepareProcess(HINSTANCE instance, int showCommand, int* argc, char*** argv,
                     const LibraryResources& resources = LibraryResources());
 
-const std::string& ModulePath();  // lower case, '/' separators
-const std::string& BaseName();    // file name without extension
+const std::string& BaseName();  // file name without extension
 int InitialShowState();
 HINSTANCE Instance();
-DWORD StartTicks();
-// The library's window class name (the base name).
-const char* WindowClassName();
 
 // Shared drawing objects, created by PrepareProcess.
 struct SharedObjects {
@@ -49,7 +45,6 @@ struct SharedObjects {
     HCURSOR sizeCursor = nullptr;
 };
 const SharedObjects& Shared();
-void ReleaseSharedObjects();
 
 // Debug window: exists only when the program was started with -debugwin.
 bool OpenDebugWindow();

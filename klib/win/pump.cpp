@@ -17,7 +17,6 @@ PendingMessageHook g_pendingHook = nullptr;
 HotkeyHandler g_hotkeyHandler = nullptr;
 bool g_keyAnywhere = false;
 HWND g_underPointer = nullptr;  // the window of the latest client-area pointer move
-std::vector<HWND> g_dialogs;
 std::vector<PumpStep> g_steps = {PumpOneMessage};
 
 bool Waiting() {
@@ -54,17 +53,11 @@ k_command* CommandOfKey(const MSG& msg) {
     return cmd && cmd->Enabled() ? cmd : nullptr;
 }
 
-bool IsDialogOfPump(HWND w) {
-    if (!w) return false;
-    if (IsLibraryDialogWindow(w)) return true;
-    return std::find(g_dialogs.begin(), g_dialogs.end(), w) != g_dialogs.end() && IsWindow(w);
-}
-
 // The library dialog a message belongs to: its window or that window's parent.
 HWND DialogOf(HWND w) {
-    if (IsDialogOfPump(w)) return w;
+    if (IsLibraryDialogWindow(w)) return w;
     HWND parent = w ? GetParent(w) : nullptr;
-    return IsDialogOfPump(parent) ? parent : nullptr;
+    return IsLibraryDialogWindow(parent) ? parent : nullptr;
 }
 
 // Edit controls (rich edit ones too, whose class names carry a version),
@@ -130,16 +123,6 @@ int PumpOneMessage(int flags) {
 void SetPendingMessageHook(PendingMessageHook hook) { g_pendingHook = hook; }
 void SetHotkeyHandler(HotkeyHandler handler) { g_hotkeyHandler = handler; }
 void SetKeyAnywhere(bool on) { g_keyAnywhere = on; }
-bool KeyAnywhere() { return g_keyAnywhere; }
-
-void RegisterModelessDialog(HWND dialog) {
-    if (dialog && std::find(g_dialogs.begin(), g_dialogs.end(), dialog) == g_dialogs.end())
-        g_dialogs.push_back(dialog);
-}
-
-void UnregisterModelessDialog(HWND dialog) {
-    g_dialogs.erase(std::remove(g_dialogs.begin(), g_dialogs.end(), dialog), g_dialogs.end());
-}
 
 void AddPumpStep(PumpStep step) {
     if (step && std::find(g_steps.begin(), g_steps.end(), step) == g_steps.end()) g_steps.push_back(step);

@@ -46,12 +46,6 @@ void SetHotkeyHandler(HotkeyHandler handler);
 
 // Command keys work only while a library window is active, unless this is on.
 void SetKeyAnywhere(bool on);
-bool KeyAnywhere();
-
-// Modeless dialogs (made by the system's dialog functions) whose messages go
-// through the dialog keys, like those of library dialogs.
-void RegisterModelessDialog(HWND dialog);
-void UnregisterModelessDialog(HWND dialog);
 
 // True when the keyboard focus is in an edit control, combo box or list box:
 // typing there never triggers command keys.

@@ -21,15 +21,11 @@ struct WindowRecord {
     k_object* obj = nullptr;
     unsigned flags = 0;
     HCURSOR cursor = nullptr;
-    HPALETTE palette = nullptr;
-    bool reversed[2] = {false, false};  // horizontal, vertical
 };
 
 std::unordered_map<HWND, WindowRecord> g_windows;
-std::vector<std::string> g_classes;  // classes registered here
 std::vector<WNDPROC> g_procedures;   // procedures derived from the library's
 k_object* g_focus = nullptr;
-FrameReadyHandler g_frameReady = nullptr;
 
 // The binding that CreateLibraryWindow hands to WM_NCCREATE; the address is
 // passed as the creation parameter, so that the procedure recognises it
@@ -132,17 +128,9 @@ bool ScrollEvent(HWND w, UINT msg, WPARAM wp, LPARAM lp, k_event* ev) {
     si.cbSize = sizeof si;
     si.fMask = SIF_ALL;
     int position = HIWORD(wp);
-    int last = 0;
     if (GetScrollInfo(control ? control : w, control ? SB_CTL : (bar == kScrollHorizontal ? SB_HORZ : SB_VERT),
-                      &si)) {
+                      &si))
         position = (kind == kScrollThumb ? si.nTrackPos : si.nPos) - si.nMin;
-        last = si.nMax - si.nMin - (si.nPage > 0 ? int(si.nPage) - 1 : 0);
-    }
-    WindowRecord* rec = RecordOf(w);
-    if (rec && rec->reversed[bar - 1]) {
-        position = last - position;
-        direction = -direction;
-    }
     (*ev)[kWordArg] = bar;
     (*ev)[kWordArg + 1] = kind;
     (*ev)[kWordArg + 2] = direction;
@@ -151,29 +139,22 @@ bool ScrollEvent(HWND w, UINT msg, WPARAM wp, LPARAM lp, k_event* ev) {
     return true;
 }
 
-// Realizes the palette of a window and its child windows (each through its
-// own procedure). True when some window had a palette to realize.
-bool RealizePalettes(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    bool any = false;
-    WindowRecord* rec = RecordOf(w);
-    if (rec && rec->palette && !(msg == WM_PALETTECHANGED && reinterpret_cast<HWND>(wp) == w)) {
-        HDC dc = GetDC(w);
-        HPALETTE old = SelectPalette(dc, rec->palette, msg == WM_PALETTECHANGED);
-        if (RealizePalette(dc) > 0) InvalidateRect(w, nullptr, FALSE);
-        SelectPalette(dc, old, TRUE);
-        ReleaseDC(w, dc);
-        any = true;
-    }
-    for (HWND child = GetWindow(w, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (SendMessageA(child, msg, wp, lp)) any = true;
-    return any;
-}
-
 // Dispatches and tells whether somebody took the event.
 bool DispatchTaken(const k_event& ev) {
     bool handled = false;
     Dispatch(ev, &handled);
     return handled;
+}
+
+bool IsLibraryProcedure(WNDPROC procedure) {
+    return procedure == LibraryWindowProcedure ||
+           std::find(g_procedures.begin(), g_procedures.end(), procedure) != g_procedures.end();
+}
+
+// Library classes may have procedures of their own that hand every message
+// they do not answer on to LibraryWindowProcedure.
+void AddLibraryProcedure(WNDPROC procedure) {
+    if (!IsLibraryProcedure(procedure)) g_procedures.push_back(procedure);
 }
 
 }  // namespace
@@ -185,7 +166,7 @@ LRESULT CALLBACK LibraryWindowProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp) 
     }
     if (msg == WM_NCDESTROY) {
         LRESULT r = DefaultProcedure(w, msg, wp, lp);
-        DetachWindow(w);
+        g_windows.erase(w);
         return r;
     }
     k_object* obj = ObjectOfWindow(w);
@@ -343,14 +324,8 @@ LRESULT CALLBACK LibraryWindowProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp) 
         DragFinish(reinterpret_cast<HDROP>(wp));
         return 0;
     }
-    case WM_QUERYNEWPALETTE:
-    case WM_PALETTECHANGED:
-        return RealizePalettes(w, msg, wp, lp) ? TRUE : FALSE;
     case WM_GETDLGCODE:
         return DLGC_WANTALLKEYS;
-    case kFrameReadyMessage:
-        if (g_frameReady) return g_frameReady(w, wp, lp);
-        break;
     }
     return DefaultProcedure(w, msg, wp, lp);
 }
@@ -370,22 +345,7 @@ bool RegisterLibraryWindowClass(const char* className, HICON icon, WNDPROC proce
     if (background) wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = className;
     if (!RegisterClassA(&wc)) return false;
-    g_classes.push_back(className);
     return true;
-}
-
-void AddLibraryProcedure(WNDPROC procedure) {
-    if (!IsLibraryProcedure(procedure)) g_procedures.push_back(procedure);
-}
-
-bool IsLibraryProcedure(WNDPROC procedure) {
-    return procedure == LibraryWindowProcedure ||
-           std::find(g_procedures.begin(), g_procedures.end(), procedure) != g_procedures.end();
-}
-
-void UnregisterLibraryWindowClasses() {
-    for (const std::string& name : g_classes) UnregisterClassA(name.c_str(), Instance());
-    g_classes.clear();
 }
 
 HWND CreateLibraryWindow(const char* className, k_object* obj, const char* title, DWORD style, DWORD exStyle,
@@ -407,7 +367,6 @@ void AttachWindow(HWND window, k_object* obj, unsigned flags) {
     rec.flags = flags;
 }
 
-void DetachWindow(HWND window) { g_windows.erase(window); }
 
 k_object* ObjectOfWindow(HWND window) {
     WindowRecord* rec = window ? RecordOf(window) : nullptr;
@@ -438,17 +397,6 @@ k_object* FocusObject() { return g_focus; }
 void SetWindowCursor(HWND window, HCURSOR cursor) {
     if (WindowRecord* rec = RecordOf(window)) rec->cursor = cursor;
 }
-
-void SetWindowPalette(HWND window, HPALETTE palette) {
-    if (WindowRecord* rec = RecordOf(window)) rec->palette = palette;
-}
-
-void SetScrollReversed(HWND window, int bar, bool reversed) {
-    WindowRecord* rec = RecordOf(window);
-    if (rec && (bar == kScrollHorizontal || bar == kScrollVertical)) rec->reversed[bar - 1] = reversed;
-}
-
-void SetFrameReadyHandler(FrameReadyHandler handler) { g_frameReady = handler; }
 
 int ModifierState() {
     int m = 0;

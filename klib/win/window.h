@@ -24,9 +24,7 @@
 // | WM_COMMAND from a library control     | kEvCommand to the control's object: id, notification    |
 // | WM_HSCROLL, WM_VSCROLL                | kEvScroll bar, kind, direction, position, final         |
 // | WM_DROPFILES                          | kEvFilesDropped drop handle (finished afterwards)       |
-// | WM_QUERYNEWPALETTE, WM_PALETTECHANGED | the window's palette realized, passed to child windows  |
 // | WM_GETDLGCODE                         | all keys wanted                                         |
-// | kFrameReadyMessage                    | the frame-ready handler                                 |
 //
 // Everything else goes to the system's default procedure (the dialog default
 // procedure for library dialogs).
@@ -36,9 +34,6 @@
 #include "klib/object.h"
 
 namespace klib {
-
-// The game-capture frame-ready message.
-constexpr UINT kFrameReadyMessage = WM_USER + 100;
 
 // Window flags.
 constexpr unsigned kLibraryDialog = 1;  // dialog default procedure and dialog keys (Tab, Enter...)
@@ -57,13 +52,6 @@ LRESULT CALLBACK LibraryWindowProcedure(HWND window, UINT message, WPARAM wParam
 // to the library's procedures); background: paint the window colour.
 bool RegisterLibraryWindowClass(const char* className, HICON icon = nullptr,
                                 WNDPROC procedure = LibraryWindowProcedure, bool background = true);
-// Window procedures of library classes that hand every message they do not
-// answer themselves on to LibraryWindowProcedure: classes registered with
-// them count as library classes too.
-void AddLibraryProcedure(WNDPROC procedure);
-bool IsLibraryProcedure(WNDPROC procedure);
-// Unregisters every class RegisterLibraryWindowClass registered.
-void UnregisterLibraryWindowClasses();
 
 // Creates a window of a library class (registering it first if needed)
 // bound to obj. menuOrId is the menu of a top-level window or the id of a
@@ -75,7 +63,6 @@ HWND CreateLibraryWindow(const char* className, k_object* obj, const char* title
 // Binds a window whose procedure is LibraryWindowProcedure to obj (again).
 // The binding ends when the window is destroyed or the object is.
 void AttachWindow(HWND window, k_object* obj, unsigned flags = 0);
-void DetachWindow(HWND window);
 
 // The object of a library window; null for other windows, for windows whose
 // object is gone, and for null.
@@ -94,16 +81,6 @@ k_object* FocusObject();
 // The cursor a library window sets on every pointer move (null: the class
 // cursor).
 void SetWindowCursor(HWND window, HCURSOR cursor);
-// The palette realized for a library window (null: none).
-void SetWindowPalette(HWND window, HPALETTE palette);
-// Scroll bars whose axis runs the other way: positions and directions of
-// their scroll events are mirrored. bar is kScrollHorizontal or
-// kScrollVertical.
-void SetScrollReversed(HWND window, int bar, bool reversed);
-
-// Handler of kFrameReadyMessage (null: default procedure).
-typedef LRESULT (*FrameReadyHandler)(HWND window, WPARAM wParam, LPARAM lParam);
-void SetFrameReadyHandler(FrameReadyHandler handler);
 
 // The modifier state of events from the keyboard state: Shift, Ctrl and Alt
 // keys, left, right and middle buttons.
