@@ -8,14 +8,10 @@ namespace gmbx {
 
 namespace {
 
-void* NoLock(void*) { return nullptr; }
-void NoUnlock(void*) {}
-void* NoRealloc(void*, size_t) { return nullptr; }
-void NoFree(void*) {}
 int DefaultDeviceColours() { return 256; }
 int NoAppColours(RgbQuad*, int) { return 0; }
 
-constexpr DibHost kDefaultHost = {NoLock, NoUnlock, NoRealloc, NoFree, DefaultDeviceColours, NoAppColours};
+constexpr DibHost kDefaultHost = {DefaultDeviceColours, NoAppColours};
 
 DibHost g_host = kDefaultHost;
 
@@ -53,10 +49,6 @@ void SetDibHost(const DibHost* host) {
     g_host = kDefaultHost;
     if (host == nullptr) return;
     // Hooks the host leaves out keep their defaults.
-    if (host->lockGlobal) g_host.lockGlobal = host->lockGlobal;
-    if (host->unlockGlobal) g_host.unlockGlobal = host->unlockGlobal;
-    if (host->reallocGlobal) g_host.reallocGlobal = host->reallocGlobal;
-    if (host->freeGlobal) g_host.freeGlobal = host->freeGlobal;
     if (host->deviceColours) g_host.deviceColours = host->deviceColours;
     if (host->appColours) g_host.appColours = host->appColours;
 }
@@ -78,14 +70,7 @@ Dib::Dib(const Dib& other) {
 Dib::~Dib() { Release(); }
 
 void Dib::Release() {
-    if (bih != nullptr) {
-        if (hmem != nullptr) {
-            g_host.unlockGlobal(hmem);
-            g_host.freeGlobal(hmem);
-        } else {
-            std::free(bih);
-        }
-    }
+    std::free(bih);
     std::free(colourMap);
     bih = nullptr;
     colours = nullptr;
@@ -93,15 +78,6 @@ void Dib::Release() {
     colourMap = nullptr;
     totalSize = 0;
     stride = 0;
-    hmem = nullptr;
-}
-
-uint8_t* Dib::Detach() {
-    if (bih == nullptr || hmem != nullptr) return nullptr;
-    uint8_t* block = bih;
-    bih = nullptr;  // Release() then only drops the colour map and pointers
-    Release();
-    return block;
 }
 
 bool Dib::Create(int width, int height, int colourCount, bool compressed) {
@@ -158,22 +134,6 @@ bool Dib::Create(int width, int height, int colourCount, bool compressed) {
     return true;
 }
 
-bool Dib::AttachHandle(void* handle) {
-    if (handle == nullptr) return false;
-    if (handle == hmem) return RecomputeLayout();
-    auto* block = static_cast<uint8_t*>(g_host.lockGlobal(handle));
-    if (block == nullptr) return false;
-    Layout layout;
-    if (!LayoutOf(*reinterpret_cast<const DibInfoHeader*>(block), &layout)) {
-        g_host.unlockGlobal(handle);
-        return false;
-    }
-    Release();
-    hmem = handle;
-    bih = block;
-    return RecomputeLayout();
-}
-
 bool Dib::AttachBlock(uint8_t* block) {
     if (block == nullptr) return false;
     if (block == bih) return RecomputeLayout();
@@ -182,49 +142,6 @@ bool Dib::AttachBlock(uint8_t* block) {
     Release();
     bih = block;
     return RecomputeLayout();
-}
-
-uint8_t* Dib::ResizeBlock(size_t bytes) {
-    if (bih == nullptr || bytes > size_t(kMaxDibBlock)) return nullptr;
-    Layout layout;
-    if (!LayoutOf(*Header(), &layout) || int64_t(bytes) < layout.total) return nullptr;
-    const size_t oldSize = size_t(totalSize);
-
-    uint8_t* block;
-    if (hmem != nullptr) {
-        g_host.unlockGlobal(hmem);
-        void* handle = g_host.reallocGlobal(hmem, bytes);
-        if (handle == nullptr) {
-            // The old block is untouched, but it may have moved while unlocked.
-            auto* again = static_cast<uint8_t*>(g_host.lockGlobal(hmem));
-            if (again == nullptr) {
-                g_host.freeGlobal(hmem);
-                hmem = nullptr;
-                bih = nullptr;
-                Release();
-                return nullptr;
-            }
-            bih = again;
-            RecomputeLayout(int32_t(oldSize > size_t(layout.total) ? oldSize - size_t(layout.total) : 0));
-            return nullptr;
-        }
-        block = static_cast<uint8_t*>(g_host.lockGlobal(handle));
-        if (block == nullptr) {
-            g_host.freeGlobal(handle);
-            hmem = nullptr;
-            bih = nullptr;
-            Release();
-            return nullptr;
-        }
-        hmem = handle;
-    } else {
-        block = static_cast<uint8_t*>(std::realloc(bih, bytes));
-        if (block == nullptr) return nullptr;
-    }
-    if (bytes > oldSize) std::memset(block + oldSize, 0, bytes - oldSize);
-    bih = block;
-    RecomputeLayout();
-    return bih;
 }
 
 int Dib::Width() const { return bih ? Header()->width : 0; }

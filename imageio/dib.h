@@ -1,7 +1,7 @@
 // The captured image as one packed device-independent bitmap block:
 // 40-byte header, colour table, bottom-up rows padded to 4 bytes.
-// Portable: no windows.h. Global-memory blocks (clipboard data, add-on
-// results) are reached through the host hooks that the Win32 glue installs.
+// Portable: no windows.h. What the display reports is reached through the
+// host hooks that the Win32 glue installs.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -14,12 +14,6 @@ namespace gmbx {
 
 // Services of the platform that a Dib needs.
 struct DibHost {
-    // Global memory: lock returns the block's address, realloc returns the
-    // (possibly new) handle or null, leaving the old block untouched on failure.
-    void* (*lockGlobal)(void* handle);
-    void (*unlockGlobal)(void* handle);
-    void* (*reallocGlobal)(void* handle, size_t bytes);
-    void (*freeGlobal)(void* handle);
     // The display's current colour count as the device reports it
     // (used by Create when asked for fewer than 1 colour).
     int (*deviceColours)();
@@ -28,8 +22,8 @@ struct DibHost {
     int (*appColours)(RgbQuad* out, int max);
 };
 
-// Installs the host services (null restores the built-in defaults: no global
-// memory, 256 device colours, no application colour table).
+// Installs the host services (null restores the built-in defaults: 256
+// device colours, no application colour table).
 void SetDibHost(const DibHost* host);
 const DibHost& GetDibHost();
 
@@ -56,23 +50,16 @@ public:
     int32_t* colourMap = nullptr;  // one application colour number per table entry
     int32_t totalSize = 0;
     int32_t stride = 0;
-    void* hmem = nullptr;  // global-memory handle when the block is one
 
     bool Empty() const { return bih == nullptr; }
     DibInfoHeader* Header() const { return reinterpret_cast<DibInfoHeader*>(bih); }
 
     // New zero-filled image; colourCount < 1 asks for the device's colour count.
     bool Create(int width, int height, int colourCount, bool compressed = false);
-    // Adopts a global-memory block (kept locked for the Dib's life).
-    bool AttachHandle(void* handle);
     // Adopts a heap block (from malloc/calloc/realloc) and derives the pointers.
     bool AttachBlock(uint8_t* block);
-    // Reallocates the block; returns the new bih, or null leaving it untouched.
-    uint8_t* ResizeBlock(size_t bytes);
     // Frees the block and the colour map; the Dib is empty afterwards.
     void Release();
-    // Gives up the heap block without freeing it (the caller owns it then).
-    uint8_t* Detach();
 
     int Width() const;
     int Height() const;  // as stored (negative for top-down images)

@@ -134,8 +134,6 @@ int GdPaletteIndexAt(const gdImageStruct* im, int x, int y) {
     return im->pixels[y][x];
 }
 
-int GdColourCount(const gdImageStruct* im) { return im ? im->colorsTotal : 0; }
-
 bool EncodeGIF(gdImageStruct* im, const GifWriteOptions& options, std::vector<uint8_t>& out) {
     out.clear();
     if (im == nullptr || im->trueColor) return false;

@@ -36,8 +36,6 @@ std::unique_ptr<Dib> GdImageToDib(const gdImageStruct* im);
 
 // Palette index of the gd image's pixel, -1 outside the image.
 int GdPaletteIndexAt(const gdImageStruct* im, int x, int y);
-// Number of colours the gd image holds.
-int GdColourCount(const gdImageStruct* im);
 
 struct GifWriteOptions {
     bool interlace = false;

@@ -448,7 +448,6 @@ std::unique_ptr<Dib> Decompress(AttachSource attach, void* source, int mode, uin
 }  // namespace
 
 void SetJpegMessageHook(JpegMessageHook hook) { g_messageHook = hook; }
-JpegMessageHook GetJpegMessageHook() { return g_messageHook; }
 
 bool WriteJPEG(const Dib& dib, const char* path, int quality, bool progressive) {
     if (path == nullptr) return false;

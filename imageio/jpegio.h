@@ -17,7 +17,6 @@ namespace gmbx {
 // default (null hook) writes them to the standard error stream.
 using JpegMessageHook = void (*)(const char* text);
 void SetJpegMessageHook(JpegMessageHook hook);
-JpegMessageHook GetJpegMessageHook();
 
 // Reading modes of LoadJPEG.
 constexpr int kJpegFullColour = 0;  // 24-bit Dib, colours exact

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -89,7 +90,12 @@ Bytes Row(const Dib& d, int r) { return Bytes(d.bits + r * d.stride, d.bits + (r
 bool Take(Dib& d, std::unique_ptr<Dib> loaded) {
     d.Release();
     if (!loaded) return false;
-    return d.AttachBlock(loaded->Detach());
+    auto* block = static_cast<uint8_t*>(std::malloc(size_t(loaded->totalSize)));
+    if (!block) return false;
+    std::memcpy(block, loaded->bih, size_t(loaded->totalSize));
+    if (d.AttachBlock(block)) return true;
+    std::free(block);
+    return false;
 }
 
 class BmpFileTest : public ::testing::Test {
@@ -193,7 +199,11 @@ TEST_F(BmpFileTest, LargeImageIsWrittenCompletely) {
 TEST_F(BmpFileTest, SpareBytesAreWrittenAndCountedInFileSize) {
     Dib d;
     MakeImage(d, 4, 4, 24);
-    ASSERT_NE(d.ResizeBlock(size_t(d.totalSize) + 16), nullptr);
+    // The same image with 16 spare bytes after the pixels.
+    auto* block = static_cast<uint8_t*>(std::calloc(1, size_t(d.totalSize) + 16));
+    ASSERT_NE(block, nullptr);
+    std::memcpy(block, d.bih, size_t(d.totalSize));
+    ASSERT_TRUE(d.AttachBlock(block));
     ASSERT_TRUE(d.RecomputeLayout(16));
     Bytes mem;
     ASSERT_TRUE(d.WriteBMPToMemory(mem));

@@ -153,40 +153,8 @@ int FakeAppColours(RgbQuad* out, int max) {
 int g_deviceColours = 256;
 int FakeDeviceColours() { return g_deviceColours; }
 
-// Global memory: a handle points at one of these.
-struct FakeGlobal {
-    uint8_t* data;
-    size_t size;
-    int locks;
-    bool freed;
-};
-int g_moves = 0;  // realloc always moves the data, to catch stale pointers
-void* FakeLock(void* h) {
-    auto* g = static_cast<FakeGlobal*>(h);
-    ++g->locks;
-    return g->data;
-}
-void FakeUnlock(void* h) { --static_cast<FakeGlobal*>(h)->locks; }
-void* FakeRealloc(void* h, size_t bytes) {
-    auto* g = static_cast<FakeGlobal*>(h);
-    if (g->locks != 0 || bytes > (1u << 20)) return nullptr;
-    auto* moved = static_cast<uint8_t*>(std::malloc(bytes));
-    std::memcpy(moved, g->data, g->size < bytes ? g->size : bytes);
-    std::free(g->data);
-    g->data = moved;
-    g->size = bytes;
-    ++g_moves;
-    return h;
-}
-void FakeFree(void* h) {
-    auto* g = static_cast<FakeGlobal*>(h);
-    std::free(g->data);
-    g->data = nullptr;
-    g->freed = true;
-}
-
 DibHost FakeHost() {
-    return DibHost{FakeLock, FakeUnlock, FakeRealloc, FakeFree, FakeDeviceColours, FakeAppColours};
+    return DibHost{FakeDeviceColours, FakeAppColours};
 }
 
 // A heap block holding a w x h image of bitCount bits with entries table
@@ -233,7 +201,6 @@ TEST_F(DibTest, TwoColoursGiveOneBitWithTwoEntries) {
     EXPECT_EQ(h.xPelsPerMeter, 0);
     EXPECT_EQ(h.yPelsPerMeter, 0);
     EXPECT_EQ(d.colourMap, nullptr);
-    EXPECT_EQ(d.hmem, nullptr);
 }
 
 TEST_F(DibTest, TrueColourHasNoTable) {
@@ -416,7 +383,6 @@ TEST_F(DibTest, CopyOwnsItsOwnBlockWithoutColourMap) {
     EXPECT_EQ(c.totalSize, d.totalSize);
     EXPECT_EQ(std::memcmp(c.bih, d.bih, size_t(d.totalSize)), 0);
     EXPECT_EQ(c.colourMap, nullptr);
-    EXPECT_EQ(c.hmem, nullptr);
     c.bits[1] = 0x34;
     EXPECT_EQ(d.bits[1], 0x12);
 }
@@ -466,127 +432,12 @@ TEST_F(DibTest, AttachBlockRefusesBadHeadersAndKeepsTheOldImage) {
     std::free(bad);
 }
 
-TEST_F(DibTest, DetachHandsTheBlockOver) {
-    Dib d;
-    ASSERT_TRUE(d.Create(2, 2, 2));
-    uint8_t* expected = d.bih;
-    uint8_t* block = d.Detach();
-    EXPECT_EQ(block, expected);
-    EXPECT_TRUE(d.Empty());
-    EXPECT_EQ(d.totalSize, 0);
-    std::free(block);
-}
-
-TEST_F(DibTest, GlobalMemoryNeedsAHost) {
-    Dib d;
-    FakeGlobal g{MakeBlock(2, 2, 8, 0), 0, 0, false};
-    EXPECT_FALSE(d.AttachHandle(&g));  // built-in host has no global memory
-    EXPECT_TRUE(d.Empty());
-    std::free(g.data);
-}
-
-TEST_F(DibTest, GlobalBlockStaysLockedAndIsFreedWithTheDib) {
+TEST_F(DibTest, BuiltInHostHasTheDefaultDeviceAndNoApplicationTable) {
     DibHost host = FakeHost();
     SetDibHost(&host);
-    FakeGlobal g{MakeBlock(3, 3, 24, 0), 40 + 36, 0, false};
-    {
-        Dib d;
-        ASSERT_TRUE(d.AttachHandle(&g));
-        EXPECT_EQ(g.locks, 1);
-        EXPECT_EQ(d.hmem, &g);
-        EXPECT_EQ(d.bih, g.data);
-        ExpectConsistent(d);
-        Dib copy(d);  // a copy is a heap block
-        EXPECT_EQ(copy.hmem, nullptr);
-        EXPECT_NE(copy.bih, d.bih);
-    }
-    EXPECT_EQ(g.locks, 0);
-    EXPECT_TRUE(g.freed);
-}
-
-TEST_F(DibTest, AttachHandleRefusesBadHeaderAndUnlocks) {
-    DibHost host = FakeHost();
-    SetDibHost(&host);
-    FakeGlobal g{MakeBlock(3, 3, 24, 0), 40 + 36, 0, false};
-    reinterpret_cast<DibInfoHeader*>(g.data)->width = -3;
-    Dib d;
-    EXPECT_FALSE(d.AttachHandle(&g));
-    EXPECT_EQ(g.locks, 0);
-    EXPECT_FALSE(g.freed);
-    EXPECT_TRUE(d.Empty());
-    std::free(g.data);
-}
-
-TEST_F(DibTest, ResizeHeapBlockKeepsContentAndPointers) {
-    Dib d;
-    ASSERT_TRUE(d.Create(4, 4, 256));
-    d.bits[15] = 0xAB;
-    const int32_t total = d.totalSize;
-    uint8_t* p = d.ResizeBlock(size_t(total) + 100);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p, d.bih);
-    ExpectConsistent(d);
-    EXPECT_EQ(d.totalSize, total);  // sizes follow the header
-    EXPECT_EQ(d.bits[15], 0xAB);
-}
-
-TEST_F(DibTest, ResizeRefusesSizesBelowWhatTheHeaderDescribes) {
-    Dib d;
-    ASSERT_TRUE(d.Create(4, 4, 256));
-    uint8_t* old = d.bih;
-    EXPECT_EQ(d.ResizeBlock(40), nullptr);
-    EXPECT_EQ(d.ResizeBlock(size_t(kMaxDibBlock) + 1), nullptr);
-    EXPECT_EQ(d.bih, old);
-    ExpectConsistent(d);
-    Dib empty;
-    EXPECT_EQ(empty.ResizeBlock(100), nullptr);
-}
-
-TEST_F(DibTest, ResizeAfterHeaderChangeGrowsTheImage) {
-    Dib d;
-    ASSERT_TRUE(d.Create(4, 4, 16777216));
-    d.Header()->height = 8;
-    d.Header()->sizeImage = 12 * 8;
-    ASSERT_NE(d.ResizeBlock(40 + 12 * 8), nullptr);
-    ExpectConsistent(d);
-    EXPECT_EQ(d.totalSize, 40 + 96);
-    for (int i = 48; i < 96; ++i) ASSERT_EQ(d.bits[i], 0);  // the new rows start zeroed
-}
-
-TEST_F(DibTest, ResizeGlobalBlockRelocks) {
-    DibHost host = FakeHost();
-    SetDibHost(&host);
-    FakeGlobal g{MakeBlock(3, 3, 24, 0), 40 + 36, 0, false};
-    Dib d;
-    ASSERT_TRUE(d.AttachHandle(&g));
-    d.bits[0] = 0x99;
-    const int moves = g_moves;
-    uint8_t* p = d.ResizeBlock(200);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(g_moves, moves + 1);
-    EXPECT_EQ(p, g.data);
-    EXPECT_EQ(g.locks, 1);
-    ExpectConsistent(d);
-    EXPECT_EQ(d.bits[0], 0x99);
-    // A failing reallocation leaves the old block in place, locked again.
-    EXPECT_EQ(d.ResizeBlock(size_t(2) << 20), nullptr);
-    EXPECT_EQ(g.locks, 1);
-    EXPECT_EQ(d.bih, g.data);
-    EXPECT_EQ(d.bits[0], 0x99);
-    d.Release();
-    EXPECT_TRUE(g.freed);
-    EXPECT_EQ(g.locks, 0);
-}
-
-TEST_F(DibTest, BuiltInHostHasNoGlobalMemoryAndNoApplicationTable) {
-    DibHost host = FakeHost();
-    SetDibHost(&host);
-    EXPECT_EQ(GetDibHost().lockGlobal, FakeLock);
+    EXPECT_EQ(GetDibHost().deviceColours, FakeDeviceColours);
     SetDibHost(nullptr);
     const DibHost& h = GetDibHost();
-    int dummy = 0;
-    EXPECT_EQ(h.lockGlobal(&dummy), nullptr);
-    EXPECT_EQ(h.reallocGlobal(&dummy, 16), nullptr);
     EXPECT_EQ(h.deviceColours(), 256);
     RgbQuad table[4] = {};
     EXPECT_EQ(h.appColours(table, 4), 0);
@@ -601,9 +452,6 @@ TEST_F(DibTest, HostHooksLeftOutKeepTheirDefaults) {
     ASSERT_TRUE(d.Create(1, 1, 0));  // device colours: still the built-in 256
     EXPECT_EQ(d.BitCount(), 8);
     EXPECT_EQ(d.Header()->clrImportant, 24u);
-    FakeGlobal g{MakeBlock(1, 1, 8, 0), 0, 0, false};
-    EXPECT_FALSE(d.AttachHandle(&g));
-    std::free(g.data);
 }
 
 }  // namespace

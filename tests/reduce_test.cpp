@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -20,9 +21,17 @@ std::unique_ptr<Dib> Deep(int width, int height, int distinct, int bits = 24) {
     auto d = std::make_unique<Dib>();
     if (!d->Create(width, height, 1 << 24)) return nullptr;
     if (bits == 32) {
-        d->Header()->bitCount = 32;
-        d->Header()->sizeImage = 0;
-        if (!d->ResizeBlock(size_t(40 + int64_t(width) * 4 * DibAbsHeight(height)))) return nullptr;
+        // The same header at 32 bits, in a block of its own.
+        DibInfoHeader h = *d->Header();
+        h.bitCount = 32;
+        h.sizeImage = 0;
+        auto* block = static_cast<uint8_t*>(std::calloc(1, size_t(40 + int64_t(width) * 4 * DibAbsHeight(height))));
+        if (!block) return nullptr;
+        std::memcpy(block, &h, sizeof h);
+        if (!d->AttachBlock(block)) {
+            std::free(block);
+            return nullptr;
+        }
     }
     const int bpp = bits / 8;
     const int64_t rows = DibAbsHeight(height);

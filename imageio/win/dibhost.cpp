@@ -1,15 +1,10 @@
-// The Win32 services behind the portable Dib: global memory, the device's
-// colour count and the application colour table.
+// The Win32 services behind the portable Dib: the device's colour count and
+// the application colour table.
 #include "imageio/win/palette.h"
 #include "imageio/win/pixmap.h"
 
 namespace gmbx {
 namespace {
-
-void* Lock(void* h) { return GlobalLock(static_cast<HGLOBAL>(h)); }
-void Unlock(void* h) { GlobalUnlock(static_cast<HGLOBAL>(h)); }
-void* Realloc(void* h, size_t bytes) { return GlobalReAlloc(static_cast<HGLOBAL>(h), bytes, GMEM_MOVEABLE); }
-void Free(void* h) { GlobalFree(static_cast<HGLOBAL>(h)); }
 
 int DeviceColours() {
     HDC dc = GetDC(nullptr);
@@ -25,7 +20,7 @@ int DeviceColours() {
     return colours;
 }
 
-const DibHost kHost = {Lock, Unlock, Realloc, Free, DeviceColours, AppColours};
+const DibHost kHost = {DeviceColours, AppColours};
 
 }  // namespace
 

@@ -12,26 +12,8 @@ namespace {
 struct AppTable {
     COLORREF fixed[8] = {};
     HPALETTE palette = nullptr;
-    BYTE usage[16] = {};
 };
 AppTable* g_table = nullptr;
-HWND g_colourWindow = nullptr;
-
-constexpr int kPaletteColours = 16;
-constexpr int kFixedColours = 8;
-
-bool IsPaletteNumber(int n) { return n >= kFixedColours && n < kFixedColours + kPaletteColours; }
-
-bool ReadEntry(int n, PALETTEENTRY& pe) {
-    if (!g_table || !g_table->palette || !IsPaletteNumber(n)) return false;
-    return GetPaletteEntries(g_table->palette, UINT(n - kFixedColours), 1, &pe) == 1;
-}
-
-bool WriteEntry(int n, const PALETTEENTRY& pe) {
-    if (SetPaletteEntries(g_table->palette, UINT(n - kFixedColours), 1, &pe) != 1) return false;
-    g_table->usage[n - kFixedColours] = 1;
-    return true;
-}
 
 COLORREF FromThousandths(const int rgb[3]) {
     return RGB(ThousandthsToByte(rgb[0]), ThousandthsToByte(rgb[1]), ThousandthsToByte(rgb[2]));
@@ -64,7 +46,6 @@ void CreateAppColourTable() {
         StandardColourThousandths(8 + i, rgb);
         COLORREF c = FromThousandths(rgb);
         lp->palPalEntry[i] = {GetRValue(c), GetGValue(c), GetBValue(c), 0};
-        t->usage[i] = 1;
     }
     t->palette = CreatePalette(lp);
     g_table = t;
@@ -77,7 +58,6 @@ void DestroyAppColourTable() {
     g_table = nullptr;
 }
 
-bool AppColourTableExists() { return g_table != nullptr; }
 HPALETTE AppColourPalette() { return g_table ? g_table->palette : nullptr; }
 
 int AppColours(RgbQuad* out, int max) {
@@ -89,76 +69,6 @@ int AppColours(RgbQuad* out, int max) {
         out[n] = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
     }
     return kAppColourCount;
-}
-
-int AppColourTableSize() { return kPaletteColours + kFixedColours; }
-
-int32_t AppColourValue(int32_t n) {
-    if (n < 0) return n;
-    if (!g_table || n >= kAppColourCount) return MakeDirectColour(0, 0, 0);
-    if (n < kFixedColours) {
-        const COLORREF c = g_table->fixed[n];
-        return MakeDirectColour(GetRValue(c), GetGValue(c), GetBValue(c));
-    }
-    PALETTEENTRY pe = {};
-    if (!ReadEntry(n, pe)) return MakeDirectColour(0, 0, 0);
-    return MakeDirectColour(pe.peRed, pe.peGreen, pe.peBlue);
-}
-
-int32_t AppNearestColourNumber(int32_t value) {
-    if (value >= 0) return value;
-    UINT i = CLR_INVALID;
-    if (g_table && g_table->palette)
-        i = GetNearestPaletteIndex(g_table->palette, RGB(DirectRed(value), DirectGreen(value), DirectBlue(value)));
-    return (i == CLR_INVALID ? 0 : int32_t(i)) + kFixedColours;
-}
-
-bool SetAppColour(int n, int red, int green, int blue) {
-    if (!g_table || n < 0 || n >= kAppColourCount) return false;
-    const BYTE r = ThousandthsToByte(red), g = ThousandthsToByte(green), b = ThousandthsToByte(blue);
-    if (n < kFixedColours) {
-        g_table->fixed[n] = RGB(r, g, b);
-        return true;
-    }
-    PALETTEENTRY pe = {};
-    if (!ReadEntry(n, pe)) return false;
-    const bool reserved = (pe.peFlags & PC_RESERVED) != 0;
-    pe = {r, g, b, BYTE(reserved ? PC_RESERVED : 0)};
-    if (!WriteEntry(n, pe)) return false;
-    if (reserved) RealizeAppColours();
-    return true;
-}
-
-bool ReserveAppColour(int n) {
-    PALETTEENTRY pe = {};
-    if (!ReadEntry(n, pe)) return false;
-    pe.peFlags = PC_RESERVED;
-    if (!WriteEntry(n, pe)) return false;
-    RealizeAppColours();
-    return true;
-}
-
-bool AppColourInUse(int n) { return g_table && IsPaletteNumber(n) && g_table->usage[n - kFixedColours] != 0; }
-
-int AppColourFlags(int n) {
-    PALETTEENTRY pe = {};
-    return ReadEntry(n, pe) ? pe.peFlags : 0;
-}
-
-void SetAppColourWindow(HWND window) { g_colourWindow = window; }
-HWND AppColourWindow() { return g_colourWindow; }
-
-int RealizeAppColours() {
-    if (!g_table || !g_table->palette || !g_colourWindow || !IsWindow(g_colourWindow)) return -1;
-    HDC dc = GetDC(g_colourWindow);
-    if (!dc) return -1;
-    HPALETTE old = SelectPalette(dc, g_table->palette, FALSE);
-    const UINT mapped = old ? RealizePalette(dc) : GDI_ERROR;
-    // The realized colours stay in the system palette; the DC gets its own
-    // palette back so the table's can be deleted later.
-    if (old) SelectPalette(dc, old, TRUE);
-    ReleaseDC(g_colourWindow, dc);
-    return mapped == GDI_ERROR ? -1 : int(mapped);
 }
 
 PaletteHandle CreateDibPalette(const DibInfoHeader* h) {

@@ -160,7 +160,6 @@ bool SetDIBFromPixmap(Pixmap& pm, Dib& dib, PelsPerMeter resolution) {
     // layout (the table size follows our entry count).
     h->biClrUsed = n;
     dib.bih = block;
-    dib.hmem = nullptr;
     dib.colours = reinterpret_cast<RgbQuad*>(block + 40);
     dib.bits = block + 40 + 4 * n;
     dib.totalSize = static_cast<int32_t>(total);

@@ -70,8 +70,8 @@ extern int g_displayColours;
 // Null on failure.
 std::unique_ptr<Pixmap> PixmapFromDib(const Dib& dib, PaletteHandle* palette);
 
-// Installs the Win32 services the Dib needs (global memory, device colours,
-// application colour table).
+// Installs the Win32 services the Dib needs (device colours, application
+// colour table).
 void InstallWin32DibHost();
 
 }  // namespace gmbx
