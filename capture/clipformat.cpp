@@ -7,6 +7,10 @@
 
 namespace gmbx {
 
+namespace {
+
+// Colour count of a ClipBmpBits value: 0 two colours, 1 sixteen, 2 256,
+// anything else true colour.
 int32_t ClipColoursForBits(int32_t clipBmpBits) {
     switch (clipBmpBits) {
     case 0: return 2;
@@ -15,6 +19,8 @@ int32_t ClipColoursForBits(int32_t clipBmpBits) {
     default: return 16777216;
     }
 }
+
+}  // namespace
 
 ClipPlan PlanClipboardImage(const ClipImageState& s, int32_t clipBmpBits, int32_t clipBmpAutoSel) {
     ClipPlan plan;

@@ -11,10 +11,6 @@
 
 namespace gmbx {
 
-// Colour count of a ClipBmpBits value: 0 two colours, 1 sixteen, 2 256,
-// anything else true colour.
-int32_t ClipColoursForBits(int32_t clipBmpBits);
-
 // Where the copied image comes from.
 enum class ClipSource {
     kNothing,          // neither a view pixmap nor a current Dib

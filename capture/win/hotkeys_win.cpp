@@ -148,14 +148,6 @@ void ApplyHotkeys(bool reload) {
     if (!reload) SaveHotkeys();
 }
 
-void RegisterStopKey(bool on) {
-    HWND frame = MainFrame();
-    if (!frame) return;
-    UnregisterHotKey(frame, kRowStop);
-    const HotkeyEntry& e = g_hotkeys.table[kRowStop];
-    if (on && e.key) RegisterHotKey(frame, kRowStop, e.modifiers, e.key);
-}
-
 // ---------------------------------------------------------------- dialogs
 
 namespace {

@@ -17,9 +17,6 @@ void ApplyHotkeys(bool reload);
 // ids -2 and -1).
 void UnregisterAllHotkeys();
 
-// The stop key (row 6) is registered only while a timed capture is on.
-void RegisterStopKey(bool on);
-
 // Options > Hotkeys.
 void ShowHotkeyDialog();
 

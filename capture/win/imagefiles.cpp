@@ -36,6 +36,19 @@ bool EndsWith(const std::string& s, const char* tail) {
     return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
 }
 
+// Reads a GIF file into a new 8-bit Dib; null after telling the user why.
+std::unique_ptr<Dib> OpenGIF(const char* path) {
+    LoadError why = LoadError::OpenFailed;
+    std::unique_ptr<Dib> dib = LoadGIF(path, &why);
+    if (dib) return dib;
+    switch (why) {
+    case LoadError::OpenFailed: klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_GIF_OPEN_FAILED, path); break;
+    case LoadError::ReadFailed: klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_GIF_READ_FAILED, path); break;
+    default: klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_GIF_CONVERT_FAILED); break;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 PelsPerMeter SettingsResolution() {
@@ -129,18 +142,6 @@ bool SaveGIF(const char* path, int transparentIndex, const GifTransparentChooser
     if (written != GifWriteResult::Ok) klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_GIF_WRITE_FAILED, path);
     g_image.lastSavedPath = path;
     return written == GifWriteResult::Ok;
-}
-
-std::unique_ptr<Dib> OpenGIF(const char* path) {
-    LoadError why = LoadError::OpenFailed;
-    std::unique_ptr<Dib> dib = LoadGIF(path, &why);
-    if (dib) return dib;
-    switch (why) {
-    case LoadError::OpenFailed: klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_GIF_OPEN_FAILED, path); break;
-    case LoadError::ReadFailed: klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_GIF_READ_FAILED, path); break;
-    default: klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_GIF_CONVERT_FAILED); break;
-    }
-    return nullptr;
 }
 
 bool SaveJPEG(const char* path) {

@@ -52,9 +52,6 @@ bool SaveJPEG(const char* path);
 // transparent colour.
 bool SaveImageFile(const char* path, const GifTransparentChooser& chooser = {});
 
-// Reads a GIF file into a new 8-bit Dib; null after telling the user why.
-std::unique_ptr<Dib> OpenGIF(const char* path);
-
 // Reads a JPEG file for the Open command: full holds the full-colour image
 // (the current Dib to be); on displays of 256 colours or fewer, shown holds a
 // dithered palette copy for the view, otherwise shown stays null and full is

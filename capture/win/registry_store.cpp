@@ -78,6 +78,4 @@ std::unique_ptr<ValueStore> RegistryStore::OpenForWriting(const char* group, lon
     return std::make_unique<RegistryValues>(key);
 }
 
-bool RegistryStore::GroupExists(const char* group) { return OpenForReading(group) != nullptr; }
-
 }  // namespace gmbx

@@ -24,9 +24,6 @@ public:
     std::unique_ptr<ValueStore> OpenForReading(const char* group) override;
     std::unique_ptr<ValueStore> OpenForWriting(const char* group, long* error = nullptr) override;
 
-    // True when the group's key exists (and can be read).
-    bool GroupExists(const char* group);
-
     const std::string& Path() const { return path_; }
     std::string GroupPath(const char* group) const { return path_ + "\\" + group; }
 
