@@ -20,6 +20,7 @@
 #include "klib/object.h"
 #include "klib/win/dragwindow.h"
 #include "klib/win/frame.h"
+#include "klib/win/gdi.h"
 #include "klib/win/message.h"
 #include "klib/win/window.h"
 #include "res/resource.h"
@@ -86,10 +87,10 @@ GrabCursor ReadCursor() {
     if (!c.cursor) return c;
     ICONINFO ii = {};
     if (GetIconInfo(c.cursor, &ii)) {
+        // The bitmaps the query hands over are not needed.
+        klib::GdiObject<HBITMAP> mask(ii.hbmMask), colour(ii.hbmColor);
         pos.x -= static_cast<LONG>(ii.xHotspot);
         pos.y -= static_cast<LONG>(ii.yHotspot);
-        if (ii.hbmMask) DeleteObject(ii.hbmMask);
-        if (ii.hbmColor) DeleteObject(ii.hbmColor);
     }
     c.at = pos;
     return c;
@@ -98,15 +99,17 @@ GrabCursor ReadCursor() {
 // A logical palette copied from the screen's system palette; the number of
 // entries the screen reports (none on true-colour screens).
 PaletteHandle CapturePalette(bool* noStatic) {
-    HDC screen = GetDC(nullptr);
     std::vector<BYTE> mem(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
     auto* lp = reinterpret_cast<LOGPALETTE*>(mem.data());
     lp->palVersion = 0x300;
-    UINT count = GetSystemPaletteEntries(screen, 0, 256, lp->palPalEntry);
+    UINT count;
+    {
+        klib::WindowDc screen;
+        count = GetSystemPaletteEntries(screen.get(), 0, 256, lp->palPalEntry);
+        *noStatic = GetSystemPaletteUse(screen.get()) == SYSPAL_NOSTATIC;
+    }
     if (count > 256) count = 0;
     lp->palNumEntries = static_cast<WORD>(count);
-    *noStatic = GetSystemPaletteUse(screen) == SYSPAL_NOSTATIC;
-    ReleaseDC(nullptr, screen);
     klib::DebugWrite(*noStatic ? "No Static colors in the system palette!\n" : "Regular Static Colors\n");
     uint8_t flags[256];
     CapturePaletteFlags(flags, count, *noStatic);
@@ -329,9 +332,7 @@ std::unique_ptr<Pixmap> Grab(int x, int y, int width, int height, const GrabOpti
     pm->palette = palette;
     HDC dc = pm->BeginDraw();
     if (noStatic) SetSystemPaletteUse(dc, SYSPAL_NOSTATIC);
-    HDC screenDc = GetDC(nullptr);
-    BitBlt(dc, 0, 0, width, height, screenDc, x, y, SRCCOPY);
-    ReleaseDC(nullptr, screenDc);
+    BitBlt(dc, 0, 0, width, height, klib::WindowDc().get(), x, y, SRCCOPY);
     if (cursor.cursor) {
         SetMapMode(dc, MM_TEXT);
         DrawIcon(dc, cursor.at.x - x, cursor.at.y - y, cursor.cursor);

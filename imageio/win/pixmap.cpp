@@ -5,6 +5,7 @@
 
 #include "imageio/win/palette.h"
 #include "klib/win/frame.h"
+#include "klib/win/gdi.h"
 
 namespace gmbx {
 
@@ -27,21 +28,19 @@ HDC SharedDc() {
 void SetPixmapFailureHook(PixmapFailureHook hook) { g_failureHook = hook; }
 
 Pixmap::Pixmap(int w, int h, HWND source) : width(w), height(h) {
-    HWND from = source ? source : GetDesktopWindow();
-    HDC wdc = GetDC(from);
-    if (w > 0 && h > 0) bitmap = CreateCompatibleBitmap(wdc, w, h);
-    if (!bitmap) {
-        ReleaseDC(from, wdc);
-        if (g_failureHook) g_failureHook();
-        return;
+    {
+        klib::WindowDc wdc(source ? source : GetDesktopWindow());
+        if (w > 0 && h > 0) bitmap = CreateCompatibleBitmap(wdc.get(), w, h);
+        if (bitmap) {
+            HDC dc = BeginDraw();
+            if (source)
+                BitBlt(dc, 0, 0, w, h, wdc.get(), 0, 0, SRCCOPY);
+            else
+                PatBlt(dc, 0, 0, w, h, WHITENESS);
+            EndDraw();
+        }
     }
-    HDC dc = BeginDraw();
-    if (source)
-        BitBlt(dc, 0, 0, w, h, wdc, 0, 0, SRCCOPY);
-    else
-        PatBlt(dc, 0, 0, w, h, WHITENESS);
-    EndDraw();
-    ReleaseDC(from, wdc);
+    if (!bitmap && g_failureHook) g_failureHook();
 }
 
 Pixmap::~Pixmap() {
@@ -168,10 +167,8 @@ bool SetDIBFromPixmap(Pixmap& pm, Dib& dib, PelsPerMeter resolution) {
 }
 
 int DisplayBitsPerPixel() {
-    HDC dc = GetDC(nullptr);
-    int b = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
-    ReleaseDC(nullptr, dc);
-    return b;
+    klib::WindowDc dc;
+    return GetDeviceCaps(dc.get(), BITSPIXEL) * GetDeviceCaps(dc.get(), PLANES);
 }
 
 int ColourCountForBits(int b) {

@@ -11,6 +11,7 @@
 #include "klib/command.h"
 #include "klib/keycode.h"
 #include "klib/object.h"
+#include "klib/win/gdi.h"
 #include "klib/win/pump.h"
 #include "klib/win/window.h"
 
@@ -867,6 +868,21 @@ TEST_F(KlibWin, QuitWhileDispatchingIsOff) {
     EXPECT_FALSE(RunLoop(false, false));
     EXPECT_TRUE(QuitRequested());
     EXPECT_EQ(app_.Count(kEvQuit), 0);
+}
+
+// --- Owning wrappers ---------------------------------------------------------
+
+TEST(KlibGdi, WrappersReleaseWhatTheyOwn) {
+    HBITMAP bitmap = CreateBitmap(2, 2, 1, 1, nullptr);
+    ASSERT_NE(bitmap, nullptr);
+    {
+        GdiObject<HBITMAP> owned(bitmap);
+        EXPECT_EQ(GetObjectType(owned.get()), DWORD(OBJ_BITMAP));
+    }
+    EXPECT_EQ(GetObjectType(bitmap), 0u);  // deleted with its owner
+    WindowDc screen;
+    ASSERT_NE(screen.get(), nullptr);
+    EXPECT_GT(GetDeviceCaps(screen.get(), BITSPIXEL), 0);
 }
 
 }  // namespace
