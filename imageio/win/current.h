@@ -17,9 +17,9 @@ struct CurrentImage {
     std::unique_ptr<Pixmap> pixmap;  // shown in the view
     std::unique_ptr<Dib> dib;        // the captured or loaded image
     PaletteHandle palette;           // current display palette (may be the stock one)
-    bool dibOnly = false;       // the capture exists only as a Dib so far
-    std::string lastSavedPath;  // last saved or opened file (full path)
-    std::string fileName;       // file-name part shown in the title
+    bool dibOnly = false;            // the capture exists only as a Dib so far
+    std::string lastSavedPath;       // last saved or opened file (full path)
+    std::string fileName;            // file-name part shown in the title
 };
 extern CurrentImage g_image;
 
