@@ -42,6 +42,11 @@ HWND g_status = nullptr;
 HMENU g_menu = nullptr;
 HACCEL g_accel = nullptr;
 std::string g_displayName;
+// True while the message loop translates an accelerator. An accelerator
+// whose command id is also an item of the system menu arrives as a system
+// command (Clear shares its id with the window capture there): it is the
+// accelerator's command all the same.
+bool g_translatingAccelerator = false;
 
 // Scroll position of the view (image pixels at the view's top-left).
 int g_scrollX = 0, g_scrollY = 0;
@@ -522,6 +527,10 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_INITMENUPOPUP: UpdateMenuStates(); break;
     case WM_SYSCOMMAND: {
+        if (g_translatingAccelerator) {
+            OnCommand(LOWORD(wp));
+            return 0;
+        }
         UINT cmd = static_cast<UINT>(wp) & 0xFFF0;
         switch (cmd) {
         case 0xE110: CaptureDesktop(true); return 0;
@@ -702,7 +711,12 @@ int RunMessageLoop() {
             WaitMessage();
         }
         if (GetMessageA(&msg, nullptr, 0, 0) <= 0) break;
-        if (g_frame && g_accel && TranslateAcceleratorA(g_frame, g_accel, &msg)) continue;
+        if (g_frame && g_accel) {
+            g_translatingAccelerator = true;
+            bool translated = TranslateAcceleratorA(g_frame, g_accel, &msg) != 0;
+            g_translatingAccelerator = false;
+            if (translated) continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -17,13 +17,22 @@ using testutil::TempDir;
 
 std::string SizeText(int w, int h) { return std::to_string(w) + " " + std::to_string(h) + ")"; }
 
-TEST(MainWindow, ShowsAnOpenedFileAndADesktopCapture) {
-    TempDir dir;
+// A 40x30 picture in the folder.
+std::string WritePicture(const TempDir& dir) {
     Dib dib;
-    ASSERT_TRUE(dib.Create(40, 30, 16777216));
+    EXPECT_TRUE(dib.Create(40, 30, 16777216));
     for (int i = 0; i < 40 * 3; ++i) dib.bits[i] = static_cast<uint8_t>(i * 2);
     std::string file = dir.File("picture.bmp");
-    ASSERT_TRUE(dib.WriteBMP(file.c_str()));
+    EXPECT_TRUE(dib.WriteBMP(file.c_str()));
+    return file;
+}
+
+// The window of that class the process shows, if any.
+bool Shows(GmbxProcess& p, const char* cls) { return p.WaitForWindow(cls, 0) != nullptr; }
+
+TEST(MainWindow, ShowsAnOpenedFileAndADesktopCapture) {
+    TempDir dir;
+    std::string file = WritePicture(dir);
 
     GmbxProcess p(BuildDir() + "\\gmbx.exe", "\"" + file + "\"", dir.Path().string());
     HWND frame = p.WaitForWindow("GmbxFrame", 20000);
@@ -47,6 +56,38 @@ TEST(MainWindow, ShowsAnOpenedFileAndADesktopCapture) {
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_TRUE(r.boxes.empty());
+}
+
+// Del is Edit > Clear; the system menu's item with the same number
+// captures a window.
+TEST(MainWindow, DeleteClearsThePictureAndTheSystemMenuPicksAWindow) {
+    TempDir dir;
+    std::string file = WritePicture(dir);
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "\"" + file + "\"", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(WaitForTitle(frame, SizeText(40, 30), 10000, &p)) << WindowText(frame);
+    PostMessageA(frame, WM_KEYDOWN, VK_DELETE, 0x01530001);
+    PostMessageA(frame, WM_KEYUP, VK_DELETE, 0xC1530001);
+    PumpFor(1500);
+    EXPECT_FALSE(Shows(p, "klib_drag_window"));
+    EXPECT_TRUE(IsWindowVisible(frame));
+    EXPECT_EQ(WindowText(frame), "Glimmerbox");
+    PressKey(VK_ESCAPE);  // ends a pick that should not have started
+
+    // The system menu's window capture: the pick starts; Esc cancels it.
+    ASSERT_TRUE(WaitForTitle(frame, "Glimmerbox", 10000, &p));
+    PostMessageA(frame, WM_SYSCOMMAND, 0xE120, 0);
+    EXPECT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    PumpFor(300);
+    PressKey(VK_ESCAPE);
+    for (int i = 0; i < 100 && !IsWindowVisible(frame); ++i) PumpFor(100);
+    EXPECT_TRUE(IsWindowVisible(frame));
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(r.boxes.empty()) << (r.boxes.empty() ? "" : r.boxes[0].text);
 }
 
 TEST(MainWindow, HiddenRunNeverShowsTheWindow) {

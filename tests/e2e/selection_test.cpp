@@ -63,15 +63,6 @@ void Click() {
     PumpFor(150);
 }
 
-void Key(WORD vk) {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = vk;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof in[0]);
-    PumpFor(150);
-}
-
 COLORREF DibPixel(const Dib& dib, int x, int y) {
     const uint8_t* p = dib.bits + size_t(dib.Height() - 1 - y) * dib.stride + x * 3;
     return RGB(p[2], p[1], p[0]);
@@ -123,7 +114,7 @@ TEST(SnapSelection, CancelledRegionExitsOneAndWritesNothing) {
     MoveTo(300, 300);
     Click();
     MoveTo(340, 330);
-    Key(VK_ESCAPE);
+    PressKey(VK_ESCAPE);
     RunResult r = p.Wait(20000);
     EXPECT_EQ(r.exitCode, 1u);
     EXPECT_TRUE(r.boxes.empty());
