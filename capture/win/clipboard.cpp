@@ -115,7 +115,6 @@ void CopyToClipboard(bool fromCommand) {
 }
 
 void PasteFromClipboard() {
-    if (HaveImage()) ClearView(false);
     if (!OpenClipboard(ImageView())) {
         ClipMessage(IDS_CLIP_OPEN_FAILED);
         return;
@@ -153,6 +152,8 @@ void PasteFromClipboard() {
         ClipMessage(IDS_PASTE_UNREADABLE);
         return;
     }
+    // The previous image goes only now that the new one exists.
+    if (HaveImage()) ClearCurrentImage(false);
     SetCurrentPalette(std::move(palette));
     SetCurrentPixmap(std::move(shown));
     ShowCurrentImage();
