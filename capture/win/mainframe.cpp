@@ -432,6 +432,7 @@ void OnCommand(UINT id) {
         ShowWindow(g_frame, SW_RESTORE);
         SetForegroundWindow(g_frame);
         break;
+    case ID_NEED_ADDON: klib::ResMessageBox(MB_OK | MB_ICONINFORMATION, IDS_NO_ADDON); break;
     case ID_TOGGLE_MENU_BAR:
         SetMenu(g_frame, GetMenu(g_frame) ? nullptr : g_menu);
         break;

@@ -51,6 +51,13 @@ std::string BuildDir() {
     return slash == std::string::npos ? std::string(".") : p.substr(0, slash);
 }
 
+std::string ResourceText(UINT id) {
+    static HMODULE res = LoadLibraryExA((BuildDir() + "\\GmbxRes.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    char buf[1024] = "";
+    int n = res ? LoadStringA(res, id, buf, sizeof buf) : 0;
+    return std::string(buf, n > 0 ? size_t(n) : 0);
+}
+
 std::string WindowText(HWND w) {
     char buf[1024] = "";
     GetWindowTextA(w, buf, sizeof buf);

@@ -74,6 +74,9 @@ void PressKey(WORD key, std::initializer_list<WORD> modifiers = {});
 // Ctrl+Shift+key.
 void PressCtrlShift(WORD key);
 
+// A string of the resource library beside the program.
+std::string ResourceText(UINT id);
+
 // The text of a window (title).
 std::string WindowText(HWND w);
 // The same, read as UTF-16 and returned as UTF-8.

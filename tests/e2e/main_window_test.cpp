@@ -90,6 +90,26 @@ TEST(MainWindow, DeleteClearsThePictureAndTheSystemMenuPicksAWindow) {
     EXPECT_TRUE(r.boxes.empty()) << (r.boxes.empty() ? "" : r.boxes[0].text);
 }
 
+// Commands answered with a message: the add-on's tools without the add-on.
+TEST(MainWindow, CommandsAnsweredWithAMessage) {
+    struct Case {
+        UINT command;
+        UINT text;
+    } cases[] = {{ID_NEED_ADDON, IDS_NO_ADDON}};
+    TempDir dir;
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    for (const Case& c : cases) {
+        size_t seen = p.Boxes().size();
+        PostMessageA(frame, WM_COMMAND, c.command, 0);
+        ASSERT_TRUE(p.WaitForBoxes(seen + 1, 10000)) << c.command;
+        EXPECT_EQ(p.Boxes()[seen].text, ResourceText(c.text)) << c.command;
+    }
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000).exitCode, 0u);
+}
+
 TEST(MainWindow, HiddenRunNeverShowsTheWindow) {
     GmbxProcess p(BuildDir() + "\\gmbx.exe", "-hidden");
     EXPECT_EQ(p.WaitForWindow("GmbxFrame", 3000), nullptr);
