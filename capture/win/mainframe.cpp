@@ -17,6 +17,7 @@
 #include "capture/win/grabber.h"
 #include "capture/win/hotkeys_win.h"
 #include "capture/win/imagefiles.h"
+#include "capture/win/selection.h"
 #include "capture/win/settings_commands.h"
 #include "capture/win/transparentpick.h"
 #include "imageio/win/current.h"
@@ -61,6 +62,14 @@ std::string BaseTitle() {
 
 void SetTitleText(const std::string& text) {
     if (g_frame) SetWindowTextA(g_frame, text.c_str());
+}
+
+// The title is the program's own: it begins with the display name (a pick
+// of the transparent colour shows its own).
+bool TitleIsOurs() {
+    char title[600] = "";
+    GetWindowTextA(g_frame, title, sizeof title);
+    return std::string(title).find(g_displayName) != std::string::npos;
 }
 
 // ---------------------------------------------------------------- view
@@ -209,10 +218,7 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         HDROP drop = reinterpret_cast<HDROP>(wp);
         char path[MAX_PATH];
         // Ignored while the title is not ours (a selection shows its own).
-        char title[600] = "";
-        GetWindowTextA(g_frame, title, sizeof title);
-        bool ours = std::string(title).find(g_displayName) != std::string::npos;
-        if (ours && DragQueryFileA(drop, 0, path, sizeof path)) {
+        if (TitleIsOurs() && DragQueryFileA(drop, 0, path, sizeof path)) {
             if (OpenImageFile(path)) ShowCurrentImage();
             else ClearView(false);
         }
@@ -386,10 +392,16 @@ void FileSaveAs() {
     }
 }
 
+// The program may end (or the session end be answered with the settings
+// written) only while no selection runs and the title is its own.
+bool MayEnd() { return g_frame && !SelectionRunning() && TitleIsOurs(); }
+
 void ExitSequence() {
+    if (!MayEnd()) return;
     DragAcceptFiles(g_view, FALSE);
     ClearCurrentImage(false);
     WriteSettingsAtExit(g_frame);
+    WinHelpA(g_frame, g_run.helpPath.c_str(), HELP_QUIT, 0);
     DestroyWindow(g_view);
     g_view = nullptr;
     klib::SetMessageOwner(nullptr);
@@ -521,7 +533,7 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     case WM_QUERYENDSESSION:
-        WriteSettingsAtSessionEnd();
+        if (MayEnd()) WriteSettingsAtSessionEnd();
         return TRUE;
     case WM_HOTKEY:
         if (IsWindowEnabled(w)) DispatchCapture(static_cast<UINT>(wp));

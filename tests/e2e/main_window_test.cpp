@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "imageio/dib.h"
 #include "res/resource.h"
 #include "tests/e2e/gmbx_runner.h"
+#include "tests/e2e/registry_read.h"
 #include "tests/testutil/tempdir.h"
 
 namespace gmbx::e2e {
@@ -28,7 +30,12 @@ std::string WritePicture(const TempDir& dir) {
 }
 
 // The window of that class the process shows, if any.
-bool Shows(GmbxProcess& p, const char* cls) { return p.WaitForWindow(cls, 0) != nullptr; }
+bool Shows(const GmbxProcess& p, const char* cls) {
+    HWND w = FindWindowA(cls, nullptr);
+    DWORD pid = 0;
+    if (w) GetWindowThreadProcessId(w, &pid);
+    return w && pid == p.Pid() && IsWindowVisible(w);
+}
 
 TEST(MainWindow, ShowsAnOpenedFileAndADesktopCapture) {
     TempDir dir;
@@ -108,6 +115,73 @@ TEST(MainWindow, CommandsAnsweredWithAMessage) {
     }
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.Wait(20000).exitCode, 0u);
+}
+
+// A window of the help viewer's class: WinHelp hands it its commands.
+class HelpViewerStandIn {
+public:
+    HelpViewerStandIn() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "MS_WINHELP";
+        RegisterClassA(&wc);
+        commands_.clear();
+        window_ = CreateWindowA("MS_WINHELP", "", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~HelpViewerStandIn() { DestroyWindow(window_); }
+    const std::vector<WORD>& Commands() const { return commands_; }
+
+private:
+    // What WinHelp sends: the command behind a size word.
+    struct Request {
+        WORD size, command;
+    };
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == WM_COPYDATA) {
+            auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lp);
+            if (cds->cbData >= sizeof(Request)) commands_.push_back(static_cast<Request*>(cds->lpData)->command);
+            return TRUE;
+        }
+        return DefWindowProcA(w, m, wp, lp);
+    }
+    static std::vector<WORD> commands_;
+    HWND window_ = nullptr;
+};
+std::vector<WORD> HelpViewerStandIn::commands_;
+
+// Closing the window or ending the session while a region is dragged does
+// nothing; the real exit writes the settings and closes the help.
+TEST(MainWindow, ExitWaitsForTheSelectionAndClosesTheHelp) {
+    const char kWindowKey[] = "SOFTWARE\\Vantrel\\Glimmerbox\\Window";
+    RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
+    HelpViewerStandIn help;
+    TempDir dir;
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    PumpFor(300);
+    PressCtrlShift('R');
+    ASSERT_NE(p.WaitForWindow("klib_drag_window", 15000), nullptr);
+    PumpFor(300);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    DWORD_PTR agreed = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(frame, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &agreed));
+    EXPECT_EQ(agreed, TRUE);
+    PumpFor(1000);
+    EXPECT_TRUE(p.Running());
+    EXPECT_TRUE(Shows(p, "klib_drag_window"));
+    DWORD width = 0;
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "WinWidth", &width));
+    EXPECT_TRUE(help.Commands().empty());
+
+    PressKey(VK_ESCAPE);
+    for (int i = 0; i < 100 && !IsWindowVisible(frame); ++i) PumpFor(100);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "WinWidth", &width));
+    EXPECT_EQ(help.Commands(), std::vector<WORD>{HELP_QUIT});
 }
 
 TEST(MainWindow, HiddenRunNeverShowsTheWindow) {
