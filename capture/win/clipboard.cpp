@@ -111,7 +111,7 @@ void CopyToClipboard(bool fromCommand) {
     CloseClipboard();
 
     if (fromCommand && g_settings.clipMinOnCopy && MainFrame())
-        ShowWindow(MainFrame(), g_settings.wantTrayIcon ? SW_HIDE : SW_MINIMIZE);
+        ShowWindow(MainFrame(), TrayIconShown() ? SW_HIDE : SW_MINIMIZE);
 }
 
 void PasteFromClipboard() {

@@ -197,7 +197,7 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: PaintView(w); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_SIZE:
-        if (IsIconic(g_frame) && g_settings.wantTrayIcon) {
+        if (IsIconic(g_frame) && TrayIconShown()) {
             ShowWindow(g_frame, SW_HIDE);
             return 0;
         }
@@ -477,7 +477,7 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         RefreshToggleChecksNow();
         return 0;
     case WM_CLOSE:
-        if (g_settings.wantTrayIcon == 1) {
+        if (TrayIconShown() && g_settings.wantTrayIcon == 1) {
             ShowWindow(w, SW_MINIMIZE);
             return 0;
         }
@@ -490,7 +490,7 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     case WM_SIZE:
-        if (wp == SIZE_MINIMIZED && g_settings.wantTrayIcon) {
+        if (wp == SIZE_MINIMIZED && TrayIconShown()) {
             ShowWindow(w, SW_HIDE);
             return 0;
         }
@@ -555,7 +555,7 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         case 0xE170: NotAvailable(MenuText(ID_GAME_CAPTURE).c_str()); return 0;
         case 0xE180: OnCommand(ID_TOGGLE_MENU_BAR); return 0;
         case SC_CLOSE:
-            if (g_settings.wantTrayIcon == 1) {
+            if (TrayIconShown() && g_settings.wantTrayIcon == 1) {
                 ShowWindow(w, SW_MINIMIZE);
                 return 0;
             }
@@ -615,6 +615,7 @@ HACCEL MainAccelerators() { return g_accel; }
 HMENU MainMenu() { return g_menu; }
 void RefreshMenuChecks() { RefreshToggleChecksNow(); }
 const std::string& DisplayName() { return g_displayName; }
+bool TrayIconShown() { return false; }
 
 void NotAvailable(const char* what) { klib::ResMessageBox(MB_OK | MB_ICONINFORMATION, IDS_NOT_AVAILABLE, what); }
 
@@ -709,7 +710,7 @@ void RestoreMainWindow() {
         SetWindowPos(g_frame, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
         SetForegroundWindow(g_frame);
         UpdateWindow(g_frame);
-    } else if (!g_settings.wantTrayIcon) {
+    } else if (!TrayIconShown()) {
         ShowWindow(g_frame, SW_SHOWNA);
     }
 }

@@ -20,6 +20,11 @@ HMENU MainMenu();
 // Check marks of the menu toggles and the cursor button, from the settings.
 void RefreshMenuChecks();
 
+// The tray icon is shown, so that a hidden main window can be brought back
+// from it. This version adds no icon: minimising, closing and Copy keep their
+// usual meaning whatever WantTrayIcon says.
+bool TrayIconShown();
+
 // The program's display name ("Pro" appended with the add-on).
 const std::string& DisplayName();
 

@@ -184,6 +184,44 @@ TEST(MainWindow, ExitWaitsForTheSelectionAndClosesTheHelp) {
     EXPECT_EQ(help.Commands(), std::vector<WORD>{HELP_QUIT});
 }
 
+// The tray setting while there is no tray icon: minimising and Copy (with
+// minimise-on-copy) leave the window minimised, not hidden, and closing
+// closes.
+TEST(MainWindow, TraySettingWithoutAnIconNeverHidesTheWindow) {
+    for (DWORD tray : {1u, 2u}) {
+        SCOPED_TRACE(tray);
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox\\Window", 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        DWORD one = 1;
+        RegSetValueExA(key, "WantTrayIcon", 0, REG_DWORD, reinterpret_cast<BYTE*>(&tray), sizeof tray);
+        RegSetValueExA(key, "ClipMinOnCopy", 0, REG_DWORD, reinterpret_cast<BYTE*>(&one), sizeof one);
+        RegCloseKey(key);
+        TempDir dir;
+        std::string file = WritePicture(dir);
+        GmbxProcess p(BuildDir() + "\\gmbx.exe", "\"" + file + "\"", dir.Path().string());
+        HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+        ASSERT_NE(frame, nullptr);
+        ASSERT_TRUE(WaitForTitle(frame, SizeText(40, 30), 10000, &p));
+        for (auto minimise : {std::make_pair(WM_SYSCOMMAND, WPARAM(SC_MINIMIZE)),
+                              std::make_pair(WM_COMMAND, WPARAM(ID_EDIT_COPY))}) {
+            PostMessageA(frame, minimise.first, minimise.second, 0);
+            for (int i = 0; i < 50 && !IsIconic(frame); ++i) PumpFor(100);
+            PumpFor(300);
+            EXPECT_TRUE(IsIconic(frame)) << minimise.second;
+            EXPECT_TRUE(IsWindowVisible(frame)) << minimise.second;
+            PostMessageA(frame, WM_SYSCOMMAND, SC_RESTORE, 0);
+            for (int i = 0; i < 50 && IsIconic(frame); ++i) PumpFor(100);
+        }
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        RunResult r = p.Wait(20000);
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_EQ(r.exitCode, 0u);
+        RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
+    }
+}
+
 TEST(MainWindow, HiddenRunNeverShowsTheWindow) {
     GmbxProcess p(BuildDir() + "\\gmbx.exe", "-hidden");
     EXPECT_EQ(p.WaitForWindow("GmbxFrame", 3000), nullptr);

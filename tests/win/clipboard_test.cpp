@@ -270,10 +270,14 @@ TEST_F(ClipboardTest, MinimizeOnCopyOnlyFromTheCommand) {
     EXPECT_FALSE(ClipboardDib()->Empty());
     CopyToClipboard(true);
     EXPECT_TRUE(IsIconic(frame));
+    // With the tray setting but no icon to bring it back, the window is
+    // minimised, never hidden.
     ShowWindow(frame, SW_SHOWNOACTIVATE);
     g_settings.wantTrayIcon = 1;
     CopyToClipboard(true);
-    EXPECT_FALSE(IsWindowVisible(frame));
+    EXPECT_TRUE(IsIconic(frame));
+    EXPECT_TRUE(IsWindowVisible(frame));
+    g_settings.wantTrayIcon = 0;
 }
 
 TEST_F(ClipboardTest, AutomaticCopyAfterACapture) {
