@@ -453,6 +453,32 @@ void OnCommand(UINT id) {
     RefreshToggleChecksNow();
 }
 
+// The capture items that the hotkeys add to the system menu, and the
+// commands they stand for.
+UINT CommandOfSystemItem(UINT sysCommand) {
+    static const UINT kItems[][2] = {{0xE110, ID_CAPTURE_DESKTOP}, {0xE120, ID_CAPTURE_WINDOW},
+                                     {0xE130, ID_CAPTURE_AWIN},    {0xE140, ID_CAPTURE_ACLI},
+                                     {0xE150, ID_CAPTURE_REGION},  {0xE160, ID_CAPTURE_REPEAT},
+                                     {0xE170, ID_GAME_CAPTURE},    {0xE180, ID_TOGGLE_MENU_BAR}};
+    for (const auto& item : kItems)
+        if (item[0] == sysCommand) return item[1];
+    return 0;
+}
+
+void SetStatusText(const std::string& text) {
+    if (g_status) SendMessageA(g_status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// The status-bar prompt of a highlighted menu item: the first line of the
+// resource string with the command's number (empty for submenus).
+std::string MenuPrompt(UINT item, UINT flags) {
+    if (flags & (MF_POPUP | MF_SEPARATOR)) return std::string();
+    UINT command = flags & MF_SYSMENU ? CommandOfSystemItem(item & 0xFFF0) : item;
+    if (!command) return std::string();
+    std::string text = klib::LoadResString(command);
+    return text.substr(0, text.find('\n'));
+}
+
 void UpdateMenuStates() {
     bool image = HaveImage();
     for (UINT id : {ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_PRINT_NOW, ID_FILE_SEND_MAIL, ID_EDIT_CLEAR, ID_EDIT_COPY,
@@ -472,6 +498,7 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         g_frame = w;
         CreateBars(w);
         if (!g_toolbar || !g_status) return -1;
+        SetStatusText(klib::LoadResString(IDS_READY));
         DeleteMenu(g_menu, ID_TRAY_RESTORE, MF_BYCOMMAND);
         AdaptMenusToAddon();
         RefreshToggleChecksNow();
@@ -539,27 +566,24 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         if (IsWindowEnabled(w)) DispatchCapture(static_cast<UINT>(wp));
         return 0;
     case WM_INITMENUPOPUP: UpdateMenuStates(); break;
+    case WM_MENUSELECT:
+        if (HIWORD(wp) == 0xFFFF && !lp) SetStatusText(klib::LoadResString(IDS_READY));
+        else SetStatusText(MenuPrompt(LOWORD(wp), HIWORD(wp)));
+        return 0;
+    case WM_EXITMENULOOP: SetStatusText(klib::LoadResString(IDS_READY)); break;
     case WM_SYSCOMMAND: {
         if (g_translatingAccelerator) {
             OnCommand(LOWORD(wp));
             return 0;
         }
         UINT cmd = static_cast<UINT>(wp) & 0xFFF0;
-        switch (cmd) {
-        case 0xE110: CaptureDesktop(true); return 0;
-        case 0xE120: CaptureWindow(); return 0;
-        case 0xE130: CaptureActiveWindow(true); return 0;
-        case 0xE140: CaptureActiveClient(); return 0;
-        case 0xE150: CaptureRegion(); return 0;
-        case 0xE160: CaptureRepeat(); return 0;
-        case 0xE170: NotAvailable(MenuText(ID_GAME_CAPTURE).c_str()); return 0;
-        case 0xE180: OnCommand(ID_TOGGLE_MENU_BAR); return 0;
-        case SC_CLOSE:
-            if (TrayIconShown() && g_settings.wantTrayIcon == 1) {
-                ShowWindow(w, SW_MINIMIZE);
-                return 0;
-            }
-            break;
+        if (UINT command = CommandOfSystemItem(cmd)) {
+            OnCommand(command);
+            return 0;
+        }
+        if (cmd == SC_CLOSE && TrayIconShown() && g_settings.wantTrayIcon == 1) {
+            ShowWindow(w, SW_MINIMIZE);
+            return 0;
         }
         break;
     }

@@ -222,6 +222,41 @@ TEST(MainWindow, TraySettingWithoutAnIconNeverHidesTheWindow) {
     }
 }
 
+// The status bar reads "Ready", and the prompt of the menu item that is
+// highlighted while a menu is open.
+TEST(MainWindow, StatusBarShowsTheMenuPrompts) {
+    TempDir dir;
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    HWND status = FindWindowExA(frame, nullptr, "msctls_statusbar32", nullptr);
+    ASSERT_NE(status, nullptr);
+    auto text = [status] {
+        char buf[256] = "";
+        SendMessageTimeoutA(status, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
+                            nullptr);
+        return std::string(buf);
+    };
+    auto prompt = [](UINT id) {
+        std::string s = ResourceText(id);
+        return s.substr(0, s.find('\n'));
+    };
+    EXPECT_EQ(text(), "Ready");
+    // Alt+E opens the Edit menu on its first item; Down goes to the next.
+    PostMessageA(frame, WM_SYSCOMMAND, SC_KEYMENU, 'e');
+    for (int i = 0; i < 50 && text() != prompt(ID_EDIT_UNDO); ++i) PumpFor(100);
+    EXPECT_EQ(text(), prompt(ID_EDIT_UNDO));
+    PostMessageA(frame, WM_KEYDOWN, VK_DOWN, 0);
+    for (int i = 0; i < 50 && text() != prompt(ID_EDIT_COPY); ++i) PumpFor(100);
+    EXPECT_EQ(text(), prompt(ID_EDIT_COPY));
+    PostMessageA(frame, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(frame, WM_KEYDOWN, VK_ESCAPE, 0);
+    for (int i = 0; i < 50 && text() != "Ready"; ++i) PumpFor(100);
+    EXPECT_EQ(text(), "Ready");
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000).exitCode, 0u);
+}
+
 TEST(MainWindow, HiddenRunNeverShowsTheWindow) {
     GmbxProcess p(BuildDir() + "\\gmbx.exe", "-hidden");
     EXPECT_EQ(p.WaitForWindow("GmbxFrame", 3000), nullptr);
