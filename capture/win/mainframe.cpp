@@ -40,6 +40,7 @@ HWND g_frame = nullptr;
 HWND g_view = nullptr;
 HWND g_toolbar = nullptr;
 HWND g_status = nullptr;
+HIMAGELIST g_toolbarImages = nullptr;
 HMENU g_menu = nullptr;
 HACCEL g_accel = nullptr;
 std::string g_displayName;
@@ -255,6 +256,24 @@ void RefreshToggleChecksNow() {
         SendMessageA(g_toolbar, TB_CHECKBUTTON, ID_INCLUDE_CURSOR, MAKELONG(g_settings.includeCursor != 0, 0));
 }
 
+// Removes separators that no button stands between any more (after buttons
+// were removed), and any at either end.
+void DropLoneSeparators() {
+    bool previousSeparator = true;  // the start counts as one
+    for (int i = 0; i < static_cast<int>(SendMessageA(g_toolbar, TB_BUTTONCOUNT, 0, 0));) {
+        TBBUTTON b = {};
+        SendMessageA(g_toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b));
+        bool separator = (b.fsStyle & TBSTYLE_SEP) != 0;
+        int count = static_cast<int>(SendMessageA(g_toolbar, TB_BUTTONCOUNT, 0, 0));
+        if (separator && (previousSeparator || i == count - 1)) {
+            SendMessageA(g_toolbar, TB_DELETEBUTTON, i, 0);
+            continue;
+        }
+        previousSeparator = separator;
+        ++i;
+    }
+}
+
 // Items that exist only with the imaging add-on.
 void AdaptMenusToAddon() {
     if (!g_menu) return;
@@ -272,7 +291,16 @@ void AdaptMenusToAddon() {
             LRESULT index = SendMessageA(g_toolbar, TB_COMMANDTOINDEX, id, 0);
             if (index >= 0) SendMessageA(g_toolbar, TB_DELETEBUTTON, index, 0);
         }
+        DropLoneSeparators();
     }
+}
+
+// The buttons that need an image follow whether there is one.
+void UpdateToolbarStates() {
+    if (!g_toolbar) return;
+    bool image = HaveImage();
+    for (UINT id : {ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_EDIT_COPY})
+        SendMessageA(g_toolbar, TB_ENABLEBUTTON, id, MAKELONG(image, 0));
 }
 
 void CreateBars(HWND frame) {
@@ -283,8 +311,10 @@ void CreateBars(HWND frame) {
                                frame, reinterpret_cast<HMENU>(ID_STATUSBAR), klib::Instance(), nullptr);
     if (!g_toolbar || !g_status) return;
     SendMessageA(g_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    TBADDBITMAP ab = {klib::ResourceModule(), IDR_MAINFRAME};
-    SendMessageA(g_toolbar, TB_ADDBITMAP, GMBX_TOOLBAR_IMAGE_COUNT, reinterpret_cast<LPARAM>(&ab));
+    // The cells' light grey background shows the button face.
+    g_toolbarImages = ImageList_LoadImageA(klib::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME), 16, 0,
+                                           RGB(192, 192, 192), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    SendMessageA(g_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(g_toolbarImages));
     constexpr size_t kCount = sizeof(kToolbarLayout) / sizeof(kToolbarLayout[0]);
     TBBUTTON buttons[kCount] = {};
     for (size_t i = 0; i < kCount; ++i) {
@@ -487,9 +517,6 @@ void UpdateMenuStates() {
     bool named = !g_image.lastSavedPath.empty();
     EnableMenuItem(g_menu, ID_PREV_FILE, MF_BYCOMMAND | (named ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(g_menu, ID_NEXT_FILE, MF_BYCOMMAND | (named ? MF_ENABLED : MF_GRAYED));
-    if (g_toolbar)
-        for (UINT id : {ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_EDIT_COPY})
-            SendMessageA(g_toolbar, TB_ENABLEBUTTON, id, MAKELONG(image, 0));
 }
 
 LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
@@ -502,6 +529,7 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         DeleteMenu(g_menu, ID_TRAY_RESTORE, MF_BYCOMMAND);
         AdaptMenusToAddon();
         RefreshToggleChecksNow();
+        UpdateToolbarStates();
         return 0;
     case WM_CLOSE:
         if (TrayIconShown() && g_settings.wantTrayIcon == 1) {
@@ -513,6 +541,8 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         if (w == g_frame) {
             g_frame = nullptr;
+            if (g_toolbarImages) ImageList_Destroy(g_toolbarImages);
+            g_toolbarImages = nullptr;
             PostQuitMessage(0);
         }
         return 0;
@@ -531,7 +561,13 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     }
-    case WM_ERASEBKGND: return 1;
+    case WM_ERASEBKGND: {
+        // The view covers the rest; the flat tool bar is drawn over this.
+        RECT r;
+        GetClipBox(reinterpret_cast<HDC>(wp), &r);
+        FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
     case WM_PALETTECHANGED:
     case WM_QUERYNEWPALETTE:
         if (g_view) return SendMessageA(g_view, msg, wp, lp);
@@ -665,9 +701,9 @@ bool CreateMainFrame(bool captureArgument, bool windowless) {
     if (!RegisterClasses()) return false;
     g_menu = LoadMenuA(klib::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     g_accel = LoadAcceleratorsA(klib::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    HWND frame = CreateWindowExA(0, kFrameClass, g_displayName.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, g_menu, klib::Instance(),
-                                 nullptr);
+    HWND frame = CreateWindowExA(0, kFrameClass, g_displayName.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, g_menu,
+                                 klib::Instance(), nullptr);
     if (!frame) return false;
     g_frame = frame;
     RECT rc;
@@ -707,6 +743,7 @@ void UpdateTitle() {
 }
 
 void ShowCurrentImage() {
+    UpdateToolbarStates();
     g_scrollX = g_scrollY = 0;
     LayoutScrollBars();
     if (g_view) {

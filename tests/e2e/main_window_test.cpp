@@ -2,7 +2,9 @@
 // menu.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -253,6 +255,104 @@ TEST(MainWindow, StatusBarShowsTheMenuPrompts) {
     PostMessageA(frame, WM_KEYDOWN, VK_ESCAPE, 0);
     for (int i = 0; i < 50 && text() != "Ready"; ++i) PumpFor(100);
     EXPECT_EQ(text(), "Ready");
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000).exitCode, 0u);
+}
+
+// Pixels of a screen rectangle that have the colour.
+int CountOnScreen(const RECT& r, COLORREF colour) {
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bm = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bm);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    int n = 0;
+    const auto* px = static_cast<const uint32_t*>(bits);
+    const uint32_t want = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    for (int i = 0; i < w * h; ++i)
+        if ((px[i] & 0xFFFFFF) == want) ++n;
+    SelectObject(mem, old);
+    DeleteObject(bm);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return n;
+}
+
+// The tool bar: Save, Copy and Print follow whether there is a picture at
+// once; it is drawn in the button face, its icons without their cell
+// background; the window is wholly painted again after minimise and restore.
+TEST(MainWindow, ToolBarFollowsThePictureAndIsPaintedWhole) {
+    TempDir dir;
+    std::string file = WritePicture(dir);
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    HWND toolbar = FindWindowExA(frame, nullptr, "ToolbarWindow32", nullptr);
+    ASSERT_NE(toolbar, nullptr);
+    auto enabled = [toolbar] {
+        std::string states;
+        for (UINT id : {ID_FILE_SAVE_AS, ID_EDIT_COPY, ID_FILE_PRINT})
+            states += SendMessageA(toolbar, TB_ISBUTTONENABLED, id, 0) ? '1' : '0';
+        return states;
+    };
+    PumpFor(500);
+    EXPECT_EQ(enabled(), "000");
+    // A picture from the clipboard, then Clear.
+    Dib dib;
+    ASSERT_TRUE(dib.LoadBMP(file.c_str()));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(dib.totalSize));
+    std::memcpy(GlobalLock(block), dib.bih, static_cast<size_t>(dib.totalSize));
+    GlobalUnlock(block);
+    SetClipboardData(CF_DIB, block);
+    CloseClipboard();
+    PostMessageA(frame, WM_COMMAND, ID_EDIT_PASTE, 0);
+    ASSERT_TRUE(WaitForTitle(frame, SizeText(40, 30), 10000, &p)) << WindowText(frame);
+    EXPECT_EQ(enabled(), "111");
+    PostMessageA(frame, WM_COMMAND, ID_EDIT_CLEAR, 0);
+    for (int i = 0; i < 50 && WindowText(frame) != "Glimmerbox"; ++i) PumpFor(100);
+    EXPECT_EQ(enabled(), "000");
+
+    // Nothing black in the client area, no cell background in the tool bar,
+    // also after a minimise and restore.
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        if (round == 1) {
+            PostMessageA(frame, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            for (int i = 0; i < 50 && !IsIconic(frame); ++i) PumpFor(100);
+            PostMessageA(frame, WM_SYSCOMMAND, SC_RESTORE, 0);
+            for (int i = 0; i < 50 && IsIconic(frame); ++i) PumpFor(100);
+        }
+        // The pointer off the window: no button is hot.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+        PumpFor(700);
+        RECT client;
+        GetClientRect(frame, &client);
+        MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        RECT bar;
+        GetWindowRect(toolbar, &bar);
+        RECT icons = bar;
+        icons.right = icons.left + 360;  // the buttons
+        RECT rest = client;
+        rest.left = icons.right;
+        EXPECT_EQ(CountOnScreen(rest, RGB(0, 0, 0)), 0);
+        RECT below = client, status;
+        GetWindowRect(FindWindowExA(frame, nullptr, "msctls_statusbar32", nullptr), &status);
+        below.top = bar.bottom;
+        below.bottom = status.top;  // its text is black
+        EXPECT_EQ(CountOnScreen(below, RGB(0, 0, 0)), 0);
+        if (GetSysColor(COLOR_BTNFACE) != RGB(192, 192, 192)) EXPECT_EQ(CountOnScreen(icons, RGB(192, 192, 192)), 0);
+    }
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.Wait(20000).exitCode, 0u);
 }
