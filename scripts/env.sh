@@ -82,6 +82,12 @@ gmbx_unmanaged_windows() {
   "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
 }
 
+# Windows left to a window manager, for runs with one on the display
+# (scripts/with-window-manager).
+gmbx_managed_windows() {
+  "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f </dev/null >/dev/null 2>&1 || true
+}
+
 # Cross-built dependencies for the given triplet; prints their folder.
 gmbx_deps_dir() { "$GMBX_ROOT/scripts/deps.sh" "$1"; }
 

@@ -20,6 +20,7 @@ want=(
   "wine64:/usr/lib/wine/wine64"
   "xvfb:/usr/bin/Xvfb"
   "xdotool:/usr/bin/xdotool"
+  "openbox:/usr/bin/openbox"
   "x11-utils:/usr/bin/xdpyinfo"
   "x11-apps:/usr/bin/xclock"
   "g++-mingw-w64-x86-64-posix:/usr/bin/x86_64-w64-mingw32-g++-posix"

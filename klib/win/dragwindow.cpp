@@ -81,7 +81,10 @@ HWND CreateDragWindow(k_object* obj, const RECT& area) {
     BitBlt(bg.dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
 
-    HWND w = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kDragWindowClass, "", WS_POPUP, area.left, area.top,
+    // Not a tool window: window managers do not give the keyboard focus to
+    // one that keeps out of the task bar, and under Wine only the window
+    // manager gives it to a window it handles (this full-screen one).
+    HWND w = CreateWindowExA(WS_EX_TOPMOST, kDragWindowClass, "", WS_POPUP, area.left, area.top,
                              width, height, nullptr, nullptr, Instance(), nullptr);
     if (!w) {
         SelectObject(bg.dc, bg.old);

@@ -85,7 +85,44 @@ bool WaitForTitle(HWND w, const std::string& part, DWORD timeoutMs, GmbxProcess*
     return false;
 }
 
+bool WindowManagerRuns() {
+    char value[8] = "";
+    return GetEnvironmentVariableA("GMBX_WINDOW_MANAGER", value, sizeof value) > 0 && value[0] == '1';
+}
+
+bool Xdotool(const std::string& args) {
+    std::string cmd = "Z:\\usr\\bin\\xdotool " + args;
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    bool done = WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0;
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return done;
+}
+
+// The X names of the keys the tests press through the X server.
+const char* XKeyName(WORD vk) {
+    static const struct {
+        WORD vk;
+        const char* name;
+    } kNames[] = {{VK_ESCAPE, "Escape"}, {VK_RETURN, "Return"}, {VK_F1, "F1"},    {VK_LEFT, "Left"},
+                  {VK_RIGHT, "Right"},   {VK_UP, "Up"},         {VK_DOWN, "Down"}, {VK_SPACE, "space"}};
+    for (const auto& k : kNames)
+        if (k.vk == vk) return k.name;
+    return nullptr;
+}
+
 void PressKey(WORD key, std::initializer_list<WORD> modifiers) {
+    const char* xName = XKeyName(key);
+    if (modifiers.size() == 0 && xName && WindowManagerRuns()) {
+        Xdotool(std::string("key ") + xName);
+        PumpFor(150);
+        return;
+    }
     std::vector<INPUT> in(2 * (modifiers.size() + 1));
     size_t i = 0;
     for (WORD m : modifiers) in[i++].ki.wVk = m;

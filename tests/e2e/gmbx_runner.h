@@ -69,10 +69,19 @@ void PumpFor(DWORD ms);
 bool WaitForTitle(HWND w, const std::string& part, DWORD timeoutMs, GmbxProcess* process = nullptr);
 
 // key pressed and released with SendInput while the modifier keys (VK_MENU,
-// VK_SHIFT, VK_CONTROL...) are held.
+// VK_SHIFT, VK_CONTROL...) are held. With a window manager, a key without
+// modifiers goes through the X server instead (so that it reaches only a
+// window that really has the keyboard focus).
 void PressKey(WORD key, std::initializer_list<WORD> modifiers = {});
 // Ctrl+Shift+key.
 void PressCtrlShift(WORD key);
+// True when a window manager runs on the display (the tests were started
+// through scripts/with-window-manager).
+bool WindowManagerRuns();
+
+// Runs xdotool with the arguments and waits for it: input that goes through
+// the X server to the window that has the X focus, as a user's does.
+bool Xdotool(const std::string& args);
 
 // A string of the resource library beside the program.
 std::string ResourceText(UINT id);

@@ -20,13 +20,16 @@ using testutil::TempDir;
 constexpr COLORREF kBackdrop = RGB(70, 120, 220);
 constexpr COLORREF kClient = RGB(230, 200, 20);
 
-// A backdrop in one colour (not quite full-screen) with a captioned window
-// inside it, as the user's desktop.
+// A backdrop in one colour with a captioned window inside it, as the user's
+// desktop. Without a window manager it is not quite full-screen; with one it
+// covers the screen, so that the window manager handles it as it does a
+// desktop's windows (a window it does not handle would lie above all).
 class Desktop {
 public:
     Desktop() {
         int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-        backdrop_ = testutil::SolidWindow(WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, w, h - 1, kBackdrop);
+        backdrop_ = testutil::SolidWindow(WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, w, WindowManagerRuns() ? h : h - 1,
+                                          kBackdrop);
         window_ = testutil::SolidWindow(WS_CHILD | WS_CAPTION | WS_SYSMENU, 0, 500, 300, 300, 200, kClient, backdrop_);
         PumpFor(300);
     }
@@ -37,7 +40,14 @@ private:
     HWND backdrop_ = nullptr, window_ = nullptr;
 };
 
+// With a window manager the pointer moves and clicks go through the X
+// server, so that they reach whatever window is really on top.
 void MoveTo(int x, int y) {
+    if (WindowManagerRuns()) {
+        Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y));
+        PumpFor(120);
+        return;
+    }
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     INPUT in = {};
     in.type = INPUT_MOUSE;
@@ -55,6 +65,11 @@ void MoveTo(int x, int y) {
 }
 
 void Click() {
+    if (WindowManagerRuns()) {
+        Xdotool("click 1");
+        PumpFor(150);
+        return;
+    }
     INPUT in[2] = {};
     in[0].type = in[1].type = INPUT_MOUSE;
     in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -119,6 +134,28 @@ TEST(SnapSelection, CancelledRegionExitsOneAndWritesNothing) {
     EXPECT_EQ(r.exitCode, 1u);
     EXPECT_TRUE(r.boxes.empty());
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// The keys of the region drag reach the overlay: Enter fixes the crosshair,
+// arrows move the second corner, F1 changes the help panel, Enter ends.
+TEST(SnapSelection, RegionSelectedWithTheKeys) {
+    Desktop desktop;
+    TempDir dir;
+    std::string out = dir.File("keys.bmp");
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "-snap:region -save " + Quote(out));
+    ASSERT_TRUE(WaitForOverlay(p));
+    MoveTo(100, 120);
+    for (WORD key : {VK_RETURN, VK_F1, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_DOWN, VK_F1, VK_RETURN}) {
+        PressKey(key);
+        PumpFor(150);
+    }
+    RunResult r = p.Wait(20000);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0u);
+    Dib dib;
+    ASSERT_TRUE(dib.LoadBMP(out.c_str()));
+    EXPECT_EQ(dib.Width(), 4);
+    EXPECT_EQ(dib.Height(), 3);
 }
 
 TEST(SnapSelection, PickedWindowGivesItsClientArea) {
