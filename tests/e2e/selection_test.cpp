@@ -121,19 +121,27 @@ TEST(SnapSelection, RegionDraggedWithTheMouseIsSaved) {
     EXPECT_EQ(wrong, 0);
 }
 
-TEST(SnapSelection, CancelledRegionExitsOneAndWritesNothing) {
-    TempDir dir;
-    std::string out = dir.File("cancelled.bmp");
-    GmbxProcess p(BuildDir() + "\\gmbx.exe", "-snap:region -save " + Quote(out));
-    ASSERT_TRUE(WaitForOverlay(p));
-    MoveTo(300, 300);
-    Click();
-    MoveTo(340, 330);
-    PressKey(VK_ESCAPE);
-    RunResult r = p.Wait(20000);
-    EXPECT_EQ(r.exitCode, 1u);
-    EXPECT_TRUE(r.boxes.empty());
-    EXPECT_FALSE(std::filesystem::exists(out));
+// Esc cancels: in either phase of a region drag, and a window pick.
+TEST(SnapSelection, CancelledSelectionExitsOneAndWritesNothing) {
+    struct Case {
+        const char* snap;
+        int clicksBefore;
+    } cases[] = {{"-snap:region", 0}, {"-snap:region", 1}, {"-snap:window", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.snap) + " after " + std::to_string(c.clicksBefore) + " clicks");
+        TempDir dir;
+        std::string out = dir.File("cancelled.bmp");
+        GmbxProcess p(BuildDir() + "\\gmbx.exe", std::string(c.snap) + " -save " + Quote(out));
+        ASSERT_TRUE(WaitForOverlay(p));
+        MoveTo(300, 300);
+        for (int i = 0; i < c.clicksBefore; ++i) Click();
+        MoveTo(340, 330);
+        PressKey(VK_ESCAPE);
+        RunResult r = p.Wait(20000);
+        EXPECT_EQ(r.exitCode, 1u);
+        EXPECT_TRUE(r.boxes.empty());
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
 }
 
 // The keys of the region drag reach the overlay: Enter fixes the crosshair,
