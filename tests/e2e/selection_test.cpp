@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imageio/dib.h"
 #include "tests/e2e/gmbx_runner.h"
+#include "tests/e2e/registry_read.h"
 #include "tests/testutil/solidwindow.h"
 #include "tests/testutil/tempdir.h"
 
@@ -189,16 +191,22 @@ TEST(SnapSelection, PickedWindowGivesItsClientArea) {
     EXPECT_EQ(DibPixel(dib, dib.Width() / 2, dib.Height() / 2), kClient);
 }
 
+// The running program's main window once its region hotkey has put up the
+// overlay (the main window goes, the overlay comes); null if it did not.
+HWND StartRegionWithTheHotkey(GmbxProcess& p) {
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    if (!frame) return nullptr;
+    PumpFor(300);
+    PressCtrlShift('R');
+    return WaitForOverlay(p) ? frame : nullptr;
+}
+
 TEST(SnapSelection, RegionHotkeyInTheRunningProgram) {
     Desktop desktop;
     TempDir dir;
     GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
-    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    HWND frame = StartRegionWithTheHotkey(p);
     ASSERT_NE(frame, nullptr);
-    PumpFor(300);
-    PressCtrlShift('R');
-    // The main window goes, the overlay comes.
-    ASSERT_TRUE(WaitForOverlay(p));
     MoveTo(200, 150);
     Click();
     MoveTo(299, 199);
@@ -241,6 +249,69 @@ TEST(SnapSelection, WindowHotkeyPicksWithTheHookLibraryAround) {
     RunResult r = p.Wait(20000);
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_TRUE(r.boxes.empty()) << (r.boxes.empty() ? "" : r.boxes[0].text);
+}
+
+// A window of the help viewer's class: WinHelp hands it its commands.
+class HelpViewerStandIn {
+public:
+    HelpViewerStandIn() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "MS_WINHELP";
+        RegisterClassA(&wc);
+        commands_.clear();
+        window_ = CreateWindowA("MS_WINHELP", "", 0, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~HelpViewerStandIn() { DestroyWindow(window_); }
+    const std::vector<WORD>& Commands() const { return commands_; }
+
+private:
+    // What WinHelp sends: the command behind a size word.
+    struct Request {
+        WORD size, command;
+    };
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == WM_COPYDATA) {
+            auto* cds = reinterpret_cast<COPYDATASTRUCT*>(lp);
+            if (cds->cbData >= sizeof(Request)) commands_.push_back(static_cast<Request*>(cds->lpData)->command);
+            return TRUE;
+        }
+        return DefWindowProcA(w, m, wp, lp);
+    }
+    static std::vector<WORD> commands_;
+    HWND window_ = nullptr;
+};
+std::vector<WORD> HelpViewerStandIn::commands_;
+
+// Closing the window or ending the session while a region is dragged does
+// nothing; the real exit writes the settings and closes the help.
+TEST(SnapSelection, ExitWaitsForTheSelectionAndClosesTheHelp) {
+    const char kWindowKey[] = "SOFTWARE\\Vantrel\\Glimmerbox\\Window";
+    RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
+    HelpViewerStandIn help;
+    TempDir dir;
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = StartRegionWithTheHotkey(p);
+    ASSERT_NE(frame, nullptr);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    DWORD_PTR agreed = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(frame, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &agreed));
+    EXPECT_EQ(agreed, TRUE);
+    PumpFor(1000);
+    EXPECT_TRUE(p.Running());
+    EXPECT_NE(p.WaitForWindow("klib_drag_window", 100), nullptr);
+    DWORD width = 0;
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "WinWidth", &width));
+    EXPECT_TRUE(help.Commands().empty());
+
+    PressKey(VK_ESCAPE);
+    for (int i = 0; i < 100 && !IsWindowVisible(frame); ++i) PumpFor(100);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "WinWidth", &width));
+    EXPECT_EQ(help.Commands(), std::vector<WORD>{HELP_QUIT});
 }
 
 }  // namespace
