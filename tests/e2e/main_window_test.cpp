@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "imageio/dib.h"
 #include "res/resource.h"
@@ -246,12 +247,12 @@ TEST(MainWindow, ToolBarFollowsThePictureAndIsPaintedWhole) {
     PumpFor(500);
     EXPECT_EQ(enabled(), "000");
     // A picture from the clipboard, then Clear.
-    Dib dib;
-    ASSERT_TRUE(dib.LoadBMP(file.c_str()));
+    std::unique_ptr<Dib> dib = LoadBMP(file.c_str());
+    ASSERT_TRUE(dib);
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(dib.totalSize));
-    std::memcpy(GlobalLock(block), dib.bih, static_cast<size_t>(dib.totalSize));
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(dib->totalSize));
+    std::memcpy(GlobalLock(block), dib->bih, static_cast<size_t>(dib->totalSize));
     GlobalUnlock(block);
     SetClipboardData(CF_DIB, block);
     CloseClipboard();

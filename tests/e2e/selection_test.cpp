@@ -162,10 +162,10 @@ TEST(SnapSelection, RegionSelectedWithTheKeys) {
     RunResult r = p.Wait(20000);
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0u);
-    Dib dib;
-    ASSERT_TRUE(dib.LoadBMP(out.c_str()));
-    EXPECT_EQ(dib.Width(), 4);
-    EXPECT_EQ(dib.Height(), 3);
+    std::unique_ptr<Dib> dib = LoadBMP(out.c_str());
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(dib->Width(), 4);
+    EXPECT_EQ(dib->Height(), 3);
 }
 
 TEST(SnapSelection, PickedWindowGivesItsClientArea) {
