@@ -1,6 +1,8 @@
 #include "capture/win/windowpick.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "capture/regionselect.h"
 #include "capture/settings.h"
@@ -22,6 +24,11 @@ bool g_have = false;
 bool g_drawn = false;  // the outline is on the screen
 HWND g_blinkOverlay = nullptr;
 
+// Windows that did not answer a hit test during this pick: each is waited
+// for once, so that a busy program under the pointer cannot make every
+// move of the pick wait again.
+std::vector<HWND> g_silent;
+
 void CALLBACK BlinkTick(HWND w, UINT, UINT_PTR id, DWORD) {
     if (!g_have || !g_blinkOverlay) return;
     InvertOutline(g_blinkOverlay, g_highlight);
@@ -31,10 +38,13 @@ void CALLBACK BlinkTick(HWND w, UINT, UINT_PTR id, DWORD) {
 }
 
 LRESULT HitTest(HWND w, POINT p) {
-    DWORD_PTR code = HTNOWHERE;
     // A window that does not answer is treated as its frame.
-    if (!SendMessageTimeoutA(w, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, 500, &code))
+    if (std::find(g_silent.begin(), g_silent.end(), w) != g_silent.end()) return HTNOWHERE;
+    DWORD_PTR code = HTNOWHERE;
+    if (!SendMessageTimeoutA(w, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, 250, &code)) {
+        g_silent.push_back(w);
         return HTNOWHERE;
+    }
     return static_cast<LRESULT>(code);
 }
 
@@ -128,6 +138,7 @@ void StartWindowPick(HWND overlay, klib::k_object* obj) {
 
 bool EndWindowPick(klib::k_object* obj, RECT* last) {
     if (obj) obj->RemoveHandlers(klib::kEvMouseMove);
+    g_silent.clear();
     return StopBlinker(last);
 }
 

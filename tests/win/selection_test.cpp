@@ -474,6 +474,45 @@ TEST_F(PickTest, ScrollableWindowsBecomeTheScrollTarget) {
     EXPECT_EQ(target, nullptr);
 }
 
+// A program that is busy under the pointer is asked once per pick: it then
+// counts as its frame, and the later moves of the pick do not wait for it.
+// A program that is busy under the pointer is waited for once per pick: it
+// then counts as its frame, and later moves of the pick do not wait again
+// (a hit test that waits takes the whole timeout, a quarter of a second).
+TEST_F(PickTest, ABusyWindowIsWaitedForOncePerPick) {
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HWND busy = nullptr;
+    std::thread owner([&] {
+        busy = testutil::SolidWindow(WS_POPUP, WS_EX_TOPMOST, 700, 560, 200, 150, kChildColour, nullptr);
+        SetEvent(created);
+        WaitForSingleObject(release, 20000);  // busy: no messages read
+        DestroyWindow(busy);
+    });
+    WaitForSingleObject(created, 5000);
+    ASSERT_NE(busy, nullptr);
+    RECT whole;
+    GetWindowRect(busy, &whole);
+    RECT c;
+    HWND target = nullptr;
+    std::vector<DWORD> took;
+    for (POINT p : {POINT{760, 600}, POINT{800, 640}, POINT{850, 650}}) {
+        DWORD start = GetTickCount();
+        ASSERT_TRUE(PickCandidate(nullptr, p, true, &c, &target));
+        took.push_back(GetTickCount() - start);
+        EXPECT_TRUE(EqualRect(&c, &whole));
+        EXPECT_EQ(target, nullptr);
+    }
+    SetEvent(release);
+    owner.join();
+    EndWindowPick(nullptr, nullptr);
+    EXPECT_GE(took[0], 200u);
+    EXPECT_LT(took[1], 200u);
+    EXPECT_LT(took[2], 200u);
+    CloseHandle(release);
+    CloseHandle(created);
+}
+
 class CursorCaptureTest : public PickTest {
 protected:
     void SetUp() override {
