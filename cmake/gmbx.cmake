@@ -65,6 +65,25 @@ function(gmbx_portable_library name)
   endif()
 endfunction()
 
+# Pictures drawn at build time by a script (they are not kept as binaries in
+# the tree): gmbx_drawn_images(SCRIPT script OUT folder FILES names...
+# COMMENT text) sets <OUT_VAR> to the full paths of the files.
+function(gmbx_drawn_images out_var)
+  cmake_parse_arguments(D "" "SCRIPT;OUT;COMMENT" "FILES" ${ARGN})
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  set(files)
+  foreach(f IN LISTS D_FILES)
+    list(APPEND files ${D_OUT}/${f})
+  endforeach()
+  add_custom_command(
+    OUTPUT ${files}
+    COMMAND ${Python3_EXECUTABLE} ${D_SCRIPT} ${D_OUT}
+    DEPENDS ${D_SCRIPT} ${GMBX_SOURCE_ROOT}/scripts/imagefiles.py
+    COMMENT "${D_COMMENT}"
+    VERBATIM)
+  set(${out_var} ${files} PARENT_SCOPE)
+endfunction()
+
 # A test executable run by CTest as one test (each Wine start costs time, so
 # tests are grouped into few executables).
 function(gmbx_test name)
