@@ -4,8 +4,6 @@
 #include "capture/win/mail.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -25,6 +23,7 @@
 #include "klib/win/dde.h"
 #include "klib/win/frame.h"
 #include "klib/win/message.h"
+#include "klib/win/systemlibs.h"
 #include "res/resource.h"
 #include "res/toolbar.h"
 
@@ -219,11 +218,11 @@ LRESULT CALLBACK ViewProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         HDROP drop = reinterpret_cast<HDROP>(wp);
         char path[MAX_PATH];
         // Ignored while the title is not ours (a selection shows its own).
-        if (TitleIsOurs() && DragQueryFileA(drop, 0, path, sizeof path)) {
+        if (TitleIsOurs() && klib::DroppedFile(drop, 0, path, sizeof path)) {
             if (OpenImageFile(path)) ShowCurrentImage();
             else ClearView(false);
         }
-        DragFinish(drop);
+        klib::FinishDrop(drop);
         return 0;
     }
     case WM_PALETTECHANGED:
@@ -312,8 +311,8 @@ void CreateBars(HWND frame) {
     if (!g_toolbar || !g_status) return;
     SendMessageA(g_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     // The cells' light grey background shows the button face.
-    g_toolbarImages = ImageList_LoadImageA(klib::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME), 16, 0,
-                                           RGB(192, 192, 192), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    g_toolbarImages = klib::LoadImageList(klib::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME), 16,
+                                          RGB(192, 192, 192), LR_CREATEDIBSECTION);
     SendMessageA(g_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(g_toolbarImages));
     constexpr size_t kCount = sizeof(kToolbarLayout) / sizeof(kToolbarLayout[0]);
     TBBUTTON buttons[kCount] = {};
@@ -384,7 +383,7 @@ void FileOpen() {
     std::string title = klib::LoadResString(IDS_OPEN_TITLE);
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&ofn)) return;
+    if (!klib::AskOpenFileName(&ofn)) return;
     if (OpenImageFile(path)) ShowCurrentImage();
     else ClearView(false);
 }
@@ -412,7 +411,7 @@ void FileSaveAs() {
     std::string title = klib::LoadResString(IDS_SAVE_TITLE);
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    if (!GetSaveFileNameA(&ofn)) return;
+    if (!klib::AskSaveFileName(&ofn)) return;
     if (ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= 3) g_settings.save.formatCode = kTypes[ofn.nFilterIndex - 1];
     RefreshDisplayColours();
     if (SaveImageFile(path, TransparentChooserForSave()) && !g_run.fixedTitle) {
@@ -428,7 +427,7 @@ bool MayEnd() { return g_frame && !SelectionRunning() && TitleIsOurs(); }
 
 void ExitSequence() {
     if (!MayEnd()) return;
-    DragAcceptFiles(g_view, FALSE);
+    klib::AcceptDroppedFiles(g_view, false);
     ClearCurrentImage(false);
     WriteSettingsAtExit(g_frame);
     WinHelpA(g_frame, g_run.helpPath.c_str(), HELP_QUIT, 0);
@@ -541,7 +540,7 @@ LRESULT CALLBACK FrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         if (w == g_frame) {
             g_frame = nullptr;
-            if (g_toolbarImages) ImageList_Destroy(g_toolbarImages);
+            klib::DestroyImageList(g_toolbarImages);
             g_toolbarImages = nullptr;
             PostQuitMessage(0);
         }
@@ -696,8 +695,7 @@ bool CreateMainFrame(bool captureArgument, bool windowless) {
     if (windowless) return true;
 
     // The bars and the dialogs of the main window use the common controls.
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
+    klib::InitControls(ICC_BAR_CLASSES | ICC_HOTKEY_CLASS | ICC_WIN95_CLASSES);
     if (!RegisterClasses()) return false;
     g_menu = LoadMenuA(klib::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     g_accel = LoadAcceleratorsA(klib::ResourceModule(), MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -715,7 +713,7 @@ bool CreateMainFrame(bool captureArgument, bool windowless) {
     if (s.winWidth > 0 && s.winHeight > 0)
         SetWindowPos(frame, nullptr, s.winPosX, s.winPosY, s.winWidth, s.winHeight,
                      SWP_NOZORDER | (g_run.hidden ? SWP_NOACTIVATE : 0));
-    DragAcceptFiles(g_view, TRUE);
+    klib::AcceptDroppedFiles(g_view, true);
     klib::SetMessageOwner(frame);
     if (!g_run.hidden) {
         ShowWindow(g_view, SW_SHOW);

@@ -1,7 +1,6 @@
 // Library windows: binding to objects and the window procedure.
 #include "klib/win/window.h"
 
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "klib/command.h"
 #include "klib/keycode.h"
 #include "klib/win/frame.h"
+#include "klib/win/systemlibs.h"
 
 namespace klib {
 
@@ -321,7 +321,7 @@ LRESULT CALLBACK LibraryWindowProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp) 
         k_event ev(kEvFilesDropped, obj);
         ev[kWordArg] = static_cast<intptr_t>(wp);
         Dispatch(ev);
-        DragFinish(reinterpret_cast<HDROP>(wp));
+        FinishDrop(reinterpret_cast<HDROP>(wp));
         return 0;
     }
     case WM_GETDLGCODE:
