@@ -535,7 +535,9 @@ TEST_F(JpegTest, PixelLimitRefusesLargerFramesBeforeDecoding) {
         g_messages.clear();
         std::unique_ptr<Dib> dib(LoadJPEGFromMemory(bytes.data(), bytes.size(), kJpegFullColour, c.limit));
         EXPECT_EQ(dib != nullptr, c.read);
-        if (!c.read) EXPECT_EQ(g_messages, std::vector<std::string>{"The JPEG image is too large"});
+        if (!c.read) {
+            EXPECT_EQ(g_messages, std::vector<std::string>{"The JPEG image is too large"});
+        }
     }
     // Declared sizes whose product overflows a 32-bit int.
     const size_t sof = FindMarker(bytes, 0xC0);
