@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -74,6 +75,42 @@ TEST(MainWindow, ShowsAnOpenedFileAndADesktopCapture) {
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_TRUE(r.boxes.empty());
+}
+
+// File > Open and File > Save As show the system's file dialogs: a picture
+// chosen in the one opens, a name given in the other is written.
+TEST(MainWindow, OpenAndSaveAsGoThroughTheFileDialogs) {
+    TempDir dir;
+    std::string file = WritePicture(dir);
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    // The name typed into the dialog's file name field, then OK.
+    auto answerDialog = [&p](const std::string& name) {
+        HWND dialog = p.WaitForWindow("#32770", 15000);
+        if (!dialog) return false;
+        HWND field = GetDlgItem(dialog, 1152);  // the file name edit
+        if (!field) field = GetDlgItem(dialog, 1148);  // or its combo box
+        if (!field) return false;
+        SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return true;
+    };
+    PostMessageA(frame, WM_COMMAND, ID_FILE_OPEN, 0);
+    ASSERT_TRUE(answerDialog(file));
+    ASSERT_TRUE(WaitForTitle(frame, "picture.bmp", 10000, &p)) << WindowText(frame);
+
+    const std::string copy = dir.File("copy.bmp");
+    PostMessageA(frame, WM_COMMAND, ID_FILE_SAVE_AS, 0);
+    ASSERT_TRUE(answerDialog(copy));
+    EXPECT_TRUE(WaitForTitle(frame, "copy.bmp", 10000, &p)) << WindowText(frame);
+    std::unique_ptr<Dib> written = LoadBMP(copy.c_str());
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->Width(), 40);
+    EXPECT_EQ(std::abs(written->Height()), 30);
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(p.Wait(20000).timedOut);
 }
 
 // Del is Edit > Clear; the system menu's item with the same number
