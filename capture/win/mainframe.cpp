@@ -15,6 +15,7 @@
 #include "capture/win/grabber.h"
 #include "capture/win/hotkeys_win.h"
 #include "capture/win/imagefiles.h"
+#include "capture/win/saveas.h"
 #include "capture/win/selection.h"
 #include "capture/win/settings_commands.h"
 #include "capture/win/transparentpick.h"
@@ -372,55 +373,6 @@ void ShowAbout() {
     DialogBoxParamA(klib::ResourceModule(), MAKEINTRESOURCEA(IDD_ABOUT), g_frame, AboutProc, 0);
 }
 
-void FileOpen() {
-    char path[MAX_PATH] = "";
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = g_frame;
-    ofn.lpstrFilter = "All supported pictures (bmp,gif,jpeg)\0*.bmp;*.dib;*.gif;*.jpg;*.jpeg\0";
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    std::string title = klib::LoadResString(IDS_OPEN_TITLE);
-    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (!klib::AskOpenFileName(&ofn)) return;
-    if (OpenImageFile(path)) ShowCurrentImage();
-    else ClearView(false);
-}
-
-// Save As with the system dialog: the chosen type picks the program's own
-// writer (BMP, GIF or JPEG) with the current save options.
-void FileSaveAs() {
-    if (!HaveImage()) return;
-    static const int32_t kTypes[] = {kFormatBmp, kFormatGif, kFormatJpeg};
-    static const char* const kExtensions[] = {"bmp", "gif", "jpg"};
-    int type = 1;
-    for (int i = 0; i < 3; ++i)
-        if (g_settings.save.formatCode == kTypes[i]) type = i + 1;
-    char path[MAX_PATH];
-    std::snprintf(path, sizeof path, "%s", g_image.fileName.empty() ? "snap" : g_image.fileName.c_str());
-    if (char* dot = std::strrchr(path, '.')) *dot = '\0';
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = g_frame;
-    ofn.lpstrFilter = "Windows Bitmap (*.bmp,*.dib)\0*.bmp;*.dib\0GIF (*.gif)\0*.gif\0JPEG (*.jpg, *.jpeg)\0*.jpg;*.jpeg\0";
-    ofn.nFilterIndex = type;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    ofn.lpstrDefExt = kExtensions[type - 1];
-    std::string title = klib::LoadResString(IDS_SAVE_TITLE);
-    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
-    ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    if (!klib::AskSaveFileName(&ofn)) return;
-    if (ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= 3) g_settings.save.formatCode = kTypes[ofn.nFilterIndex - 1];
-    RefreshDisplayColours();
-    if (SaveImageFile(path, TransparentChooserForSave()) && !g_run.fixedTitle) {
-        g_image.lastSavedPath = path;
-        g_image.fileName = path + ofn.nFileOffset;
-        UpdateTitle();
-    }
-}
-
 // The program may end (or the session end be answered with the settings
 // written) only while no selection runs and the title is its own.
 bool MayEnd() { return g_frame && !SelectionRunning() && TitleIsOurs(); }
@@ -459,8 +411,8 @@ void OnCommand(UINT id) {
     case ID_INCLUDE_CURSOR: g_settings.includeCursor = !g_settings.includeCursor; break;
     case ID_AUTO_RESTORE: g_settings.autoRestore = !g_settings.autoRestore; break;
     case ID_HIDE_REGION_HELP: g_settings.hideRegionHelp = !g_settings.hideRegionHelp; break;
-    case ID_FILE_OPEN: FileOpen(); break;
-    case ID_FILE_SAVE_AS: FileSaveAs(); break;
+    case ID_FILE_OPEN: OpenWithDialog(); break;
+    case ID_FILE_SAVE_AS: SaveAs(); break;
     case ID_EDIT_CLEAR: ClearView(false); break;
     case ID_EDIT_COPY: CopyToClipboard(true); break;
     case ID_EDIT_PASTE: PasteFromClipboard(); break;
