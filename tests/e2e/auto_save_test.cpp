@@ -154,6 +154,58 @@ TEST(AutoSave, WithoutNumbersEveryCaptureOverwritesTheOneFile) {
     EXPECT_EQ(StoredDword("QuickSaveCount"), 7u);
 }
 
+// The text of a control of the program (another process: asked by message).
+std::string ControlText(HWND control) {
+    char text[512] = "";
+    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// The Save As dialog of the process once it shows its file name field;
+// null when it does not come.
+HWND WaitForSaveAs(GmbxProcess& p, HWND* field) {
+    HWND dialog = p.WaitForWindow("#32770", 15000);
+    *field = dialog ? GetDlgItem(dialog, 1152) : nullptr;  // the file name edit
+    if (dialog && !*field) *field = GetDlgItem(dialog, 1148);  // or its combo box
+    return *field ? dialog : nullptr;
+}
+
+TEST(AutoSave, PromptedSaveLearnsTheNumberingFromTheChosenName) {
+    TempDir dir;
+    StoreAutoSave(dir.File("cap"), 7, 1);
+    WindowSettingsWriter().Dword("QuickSavePrompt", 1);
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    // The dialog proposes the next numbered name; the user saves elsewhere.
+    HWND dialog = nullptr, field = nullptr;
+    for (int attempt = 0; attempt < 4 && !dialog; ++attempt) {
+        PressKey(VK_F11);  // again if the keys were not registered yet
+        dialog = WaitForSaveAs(p, &field);
+    }
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_NE(ControlText(field).find("cap007"), std::string::npos) << ControlText(field);
+    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(dir.File("shot12.bmp").c_str()));
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitForFile(p, dir.Path() / "shot12.bmp", 10000));
+    // The next capture proposes the number after the chosen one; Cancel
+    // gives that number back.
+    PressKey(VK_F11);
+    dialog = WaitForSaveAs(p, &field);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_NE(ControlText(field).find("shot013"), std::string::npos) << ControlText(field);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 100 && IsWindow(dialog); ++i) PumpFor(50);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    RunResult r = p.Wait(20000);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(r.boxes.empty()) << (r.boxes.empty() ? "" : r.boxes[0].text);
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kWindowKey, "QuickSaveName"), dir.File("shot"));
+    EXPECT_EQ(StoredDword("QuickSaveCount"), 13u);
+    // Nothing was saved under the automatic name.
+    EXPECT_TRUE(FilesStartingWith(dir.Path(), "cap").empty());
+}
+
 TEST(AutoSave, TimedCaptureWritesItsSeriesInOrderAndEnds) {
     RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
     TempDir dir;
@@ -229,13 +281,6 @@ TEST(AutoSave, AnyHotkeyStopsAnEndlessSeriesAndBringsTheWindowBack) {
         EXPECT_TRUE(r.boxes.empty()) << c.what << ": " << (r.boxes.empty() ? "" : r.boxes[0].text);
         EXPECT_EQ(StoredDword("AutoSave"), 0u) << c.what;
     }
-}
-
-// The text of a control of the program (another process: asked by message).
-std::string ControlText(HWND control) {
-    char text[512] = "";
-    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
 }
 
 // The automatic-save dialog of the process; null when it does not show.
