@@ -173,10 +173,14 @@ void AutoSaveCommand() {
         RegisterStopKey(false);
         return;
     }
-    if (StopKeyAvailable(g_hotkeys))
+    if (StopKeyAvailable(g_hotkeys)) {
         ShowAutoSaveDialog();
-    else
-        klib::ResMessageBox(MB_OK | MB_ICONINFORMATION, IDS_NEED_STOP_KEY);
+        return;
+    }
+    // Without a stop key nothing could end a timed capture: automatic
+    // saving goes on without one.
+    g_run.timedInterval = 0;
+    klib::ResMessageBox(MB_OK | MB_ICONINFORMATION, IDS_NEED_STOP_KEY);
 }
 
 }  // namespace gmbx

@@ -228,6 +228,47 @@ TEST(AutoSave, TimedCaptureWritesItsSeriesInOrderAndEnds) {
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kWindowKey, "QuickSaveName"), dir.File("tc"));
 }
 
+TEST(AutoSave, WhatCannotBeSavedIsReportedAndLeavesNoFile) {
+    // A counter above the highest number names no file: the capture says so.
+    TempDir dir;
+    StoreAutoSave(dir.File("cap"), 101, 1);
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    const std::string pastMax = ResourceText(IDS_QUICKSAVE_PAST_MAX);
+    ASSERT_NE(pastMax.find("%d"), std::string::npos);
+    std::string expected = pastMax.substr(0, pastMax.find("%d")) + "101";
+    for (int attempt = 0; attempt < 4 && p.Boxes().empty(); ++attempt) {
+        PressKey(VK_F11);  // again if the keys were not registered yet
+        p.WaitForBoxes(1, 5000);
+    }
+    ASSERT_EQ(p.Boxes().size(), 1u);
+    EXPECT_EQ(p.Boxes()[0].text.rfind(expected, 0), 0u) << p.Boxes()[0].text;
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000).exitCode, 0u);
+    EXPECT_TRUE(FilesStartingWith(dir.Path(), "cap").empty());
+    EXPECT_EQ(StoredDword("QuickSaveCount"), 101u);
+
+    // A timed capture whose file cannot be written stops at the first
+    // failure, after the writer's message; a hidden run then ends.
+    RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
+    RunResult r = RunGmbx("-QuickSave,500,1,0 -snap:x0:y0:w50:h40 -hidden -save:gif Q:\\no\\such\\folder\\x", 60000,
+                          AnswerOk, dir.Path().string());
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(r.boxes.size(), 1u);
+
+    // The environment switches automatic saving on for a command-line
+    // capture; the relative name is the working folder's.
+    RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
+    SetEnvironmentVariableA("CAPT_AUTO_SAVE", "1");
+    r = RunGmbx("-snap:x0:y0:w20:h10 -hidden", 30000, AnswerOk, dir.Path().string());
+    SetEnvironmentVariableA("CAPT_AUTO_SAVE", nullptr);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(r.boxes.empty()) << (r.boxes.empty() ? "" : r.boxes[0].text);
+    EXPECT_TRUE(fs::exists(dir.Path() / "snap001.bmp"));
+}
+
 struct FrameSearch {
     DWORD pid;
     HWND found;
