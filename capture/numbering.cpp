@@ -48,6 +48,61 @@ bool ParseWholeNumber(const std::string& text, int32_t* out) {
     return true;
 }
 
+constexpr uint64_t kMaxIntervalSeconds = 2147483;
+
+// The interval field in milliseconds; false for text that is no number of
+// seconds, or above the limit.
+bool IntervalFromSecondsText(const std::string& text, uint32_t* ms) {
+    std::string t = Trimmed(text);
+    // Digits with at most one '.', nothing else: no sign, no exponent.
+    bool digit = false, point = false;
+    for (char c : t) {
+        if (std::isdigit(static_cast<unsigned char>(c))) {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (!digit) return false;
+    // Whole milliseconds in decimal arithmetic: the first three fraction
+    // digits, and the fourth rounds (seconds x 1000 + 0.5, truncated).
+    uint64_t whole = 0, fractionMs = 0;
+    int fractionDigits = 0;
+    bool fraction = false, roundUp = false;
+    for (char c : t) {
+        if (c == '.') {
+            fraction = true;
+        } else if (!fraction) {
+            whole = whole * 10 + uint64_t(c - '0');
+            if (whole > kMaxIntervalSeconds) return false;
+        } else if (fractionDigits < 3) {
+            fractionMs = fractionMs * 10 + uint64_t(c - '0');
+            ++fractionDigits;
+        } else if (fractionDigits == 3) {
+            roundUp = c >= '5';
+            ++fractionDigits;
+        }
+    }
+    for (; fractionDigits < 3; ++fractionDigits) fractionMs *= 10;
+    uint64_t total = whole * 1000 + fractionMs + (roundUp ? 1 : 0);
+    if (total > kMaxIntervalSeconds * 1000) return false;
+    *ms = static_cast<uint32_t>(total);
+    return true;
+}
+
+// The field's text for an interval: the seconds with the fraction that
+// they have ("2.5", "2"), in the form the field reads back.
+std::string SecondsTextOfInterval(uint32_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%u.%03u", static_cast<unsigned>(ms / 1000), static_cast<unsigned>(ms % 1000));
+    std::string s = text;
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+    return s;
+}
+
 }  // namespace
 
 QuickSaveNumbering NumberingOf(const WindowSettings& s) {
@@ -137,52 +192,6 @@ int32_t FormatCodeOfExtension(const std::string& extension) {
     if (e == ".gif") return kFormatGif;
     if (e == ".jpg" || e == ".jpeg") return kFormatJpeg;
     return 0;
-}
-
-bool IntervalFromSecondsText(const std::string& text, uint32_t* ms) {
-    std::string t = Trimmed(text);
-    // Digits with at most one '.', nothing else: no sign, no exponent.
-    bool digit = false, point = false;
-    for (char c : t) {
-        if (std::isdigit(static_cast<unsigned char>(c))) {
-            digit = true;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    if (!digit) return false;
-    // Whole milliseconds in decimal arithmetic: the first three fraction
-    // digits, and the fourth rounds (seconds x 1000 + 0.5, truncated).
-    uint64_t whole = 0, fractionMs = 0;
-    int fractionDigits = 0;
-    bool fraction = false, roundUp = false;
-    for (char c : t) {
-        if (c == '.') {
-            fraction = true;
-        } else if (!fraction) {
-            whole = whole * 10 + uint64_t(c - '0');
-            if (whole > uint64_t(kMaxIntervalSeconds)) return false;
-        } else if (fractionDigits < 3) {
-            fractionMs = fractionMs * 10 + uint64_t(c - '0');
-            ++fractionDigits;
-        } else if (fractionDigits == 3) {
-            roundUp = c >= '5';
-            ++fractionDigits;
-        }
-    }
-    for (; fractionDigits < 3; ++fractionDigits) fractionMs *= 10;
-    uint64_t total = whole * 1000 + fractionMs + (roundUp ? 1 : 0);
-    if (total > uint64_t(kMaxIntervalSeconds * 1000)) return false;
-    *ms = static_cast<uint32_t>(total);
-    return true;
-}
-
-std::string SecondsTextOfInterval(uint32_t ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", ms * 0.001);
-    return text;
 }
 
 AutoSaveForm AutoSaveFormOf(const WindowSettings& s, uint32_t intervalMs, bool keepGoing) {

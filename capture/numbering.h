@@ -56,20 +56,12 @@ std::string CutNameExtension(const std::string& name, std::string* extension = n
 // ".jpg", ".jpeg", any case); 0 for any other text.
 int32_t FormatCodeOfExtension(const std::string& extension);
 
-// The interval field: seconds as a decimal number ('.' before the
-// fraction); milliseconds = seconds x 1000 + 0.5, truncated. False for text
-// that is no such number, or above kMaxIntervalSeconds.
-constexpr double kMaxIntervalSeconds = 2147483.0;
-bool IntervalFromSecondsText(const std::string& text, uint32_t* ms);
-// The field's text for an interval: the seconds as "%g".
-std::string SecondsTextOfInterval(uint32_t ms);
-
 // The automatic-save dialog's fields as the user left them.
 struct AutoSaveForm {
     std::string name;     // file name, extension included
     std::string count;    // start number
     std::string max;      // highest number (0 = no limit)
-    std::string seconds;  // interval of timed captures (0 = none)
+    std::string seconds;  // interval of timed captures in seconds (0 = none)
     bool prompt = false;
     bool increment = true;
     bool keepGoing = false;
@@ -92,7 +84,9 @@ struct AutoSaveChoice {
 enum class AutoSaveFormError { None, Count, Max, CountAboveMax, Interval };
 // Reads the fields; the first field in error (count, maximum, interval)
 // otherwise. Numbers are whole numbers from 0 up; with increment on and a
-// maximum, the start number may not lie above it.
+// maximum, the start number may not lie above it. The interval is a number
+// of seconds ('.' before the fraction, whatever the locale) up to 2147483:
+// milliseconds = seconds x 1000 + 0.5, truncated.
 AutoSaveFormError ReadAutoSaveForm(const AutoSaveForm& form, AutoSaveChoice* out);
 
 }  // namespace gmbx

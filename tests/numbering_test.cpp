@@ -106,6 +106,11 @@ TEST(AutoSaveForm, FieldsAsTheDialogShowsAndReadsThem) {
     EXPECT_EQ(AutoSaveFormOf(s, 0, false).name, "C:\\shots\\cap.bmp");
     s.quickSaveName.clear();
     EXPECT_EQ(AutoSaveFormOf(s, 0, false).name, "");
+    // The longest interval reads back as it is shown.
+    AutoSaveForm longest = AutoSaveFormOf(s, 2147483000u, false);
+    EXPECT_EQ(longest.seconds, "2147483");
+    EXPECT_EQ(AutoSaveFormOf(s, 0, false).seconds, "0");
+    EXPECT_EQ(AutoSaveFormOf(s, 1005, false).seconds, "1.005");
 
     AutoSaveChoice c;
     ASSERT_EQ(ReadAutoSaveForm(f, &c), AutoSaveFormError::None);

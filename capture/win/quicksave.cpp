@@ -40,11 +40,15 @@ NumberedNameError TakeQuickSaveName(std::string* path) {
     path->clear();
     QuickSaveNumbering n = NumberingOf(g_settings);
     // The base as a full path: the limit holds for the name the file gets.
-    char full[MAX_PATH];
-    DWORD length = GetFullPathNameA(n.base.c_str(), sizeof full, full, nullptr);
-    if (length == 0 || length >= sizeof full) return NumberedNameError::TooLong;
-    n.base = full;
-    NumberedNameError error = TakeNumberedName(n, BuiltInWriterExtension(g_settings.quickSave.formatCode), MAX_PATH, path);
+    // (Only the prompted save goes on without a base: the user names the file.)
+    if (!n.base.empty()) {
+        char full[MAX_PATH];
+        DWORD length = GetFullPathNameA(n.base.c_str(), sizeof full, full, nullptr);
+        if (length == 0 || length >= sizeof full) return NumberedNameError::TooLong;
+        n.base = full;
+    }
+    const char* extension = BuiltInWriterExtension(g_settings.quickSave.formatCode);
+    NumberedNameError error = TakeNumberedName(n, extension, MAX_PATH, path);
     if (error == NumberedNameError::None) g_settings.quickSaveCount = n.count;
     return error;
 }

@@ -302,8 +302,8 @@ TEST(AutoSave, AnyHotkeyStopsAnEndlessSeriesAndBringsTheWindowBack) {
     for (const Case& c : cases) {
         RegDeleteTreeA(HKEY_CURRENT_USER, "SOFTWARE\\Vantrel\\Glimmerbox");
         TempDir dir;
-        GmbxProcess p(BuildDir() + "\\gmbx.exe",
-                      "-QuickSave,500,1,0 -snap:x0:y0:w50:h40 -save:gif \"" + dir.File("run") + "\"", dir.Path().string());
+        const std::string args = "-QuickSave,500,1,0 -snap:x0:y0:w50:h40 -save:gif \"" + dir.File("run") + "\"";
+        GmbxProcess p(BuildDir() + "\\gmbx.exe", args, dir.Path().string());
         ASSERT_TRUE(WaitForFile(p, dir.Path() / "run2.gif", 20000)) << c.what;
         HWND frame = FrameOf(p);
         ASSERT_NE(frame, nullptr);
