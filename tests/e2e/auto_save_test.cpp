@@ -163,8 +163,8 @@ std::string ControlText(HWND control) {
 
 // The Save As dialog of the process once it shows its file name field;
 // null when it does not come.
-HWND WaitForSaveAs(GmbxProcess& p, HWND* field) {
-    HWND dialog = p.WaitForWindow("#32770", 15000);
+HWND WaitForSaveAs(GmbxProcess& p, HWND* field, DWORD timeoutMs = 15000) {
+    HWND dialog = p.WaitForWindow("#32770", timeoutMs);
     *field = dialog ? GetDlgItem(dialog, 1152) : nullptr;  // the file name edit
     if (dialog && !*field) *field = GetDlgItem(dialog, 1148);  // or its combo box
     return *field ? dialog : nullptr;
@@ -181,7 +181,7 @@ TEST(AutoSave, PromptedSaveLearnsTheNumberingFromTheChosenName) {
     HWND dialog = nullptr, field = nullptr;
     for (int attempt = 0; attempt < 4 && !dialog; ++attempt) {
         PressKey(VK_F11);  // again if the keys were not registered yet
-        dialog = WaitForSaveAs(p, &field);
+        dialog = WaitForSaveAs(p, &field, 5000);
     }
     ASSERT_NE(dialog, nullptr);
     EXPECT_NE(ControlText(field).find("cap007"), std::string::npos) << ControlText(field);
