@@ -61,6 +61,8 @@ std::string HotkeyText(const HotkeyState& s, int row) {
     return s.table[row].description;
 }
 
+bool StopKeyAvailable(const HotkeyState& s) { return s.capturesAllowed && s.table[kRowStop].key != 0; }
+
 uint32_t ModifiersToHotkeyFlags(uint32_t mods) {
     uint32_t f = 0;
     if (mods & kHotkeyModAlt) f |= kHotkeyfAlt;

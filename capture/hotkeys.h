@@ -51,6 +51,10 @@ extern const StoredRow kStoredOrder[kHotkeyRows];
 // else an empty text.
 std::string HotkeyText(const HotkeyState& s, int row);
 
+// The stop key (row 6) can stop a timed capture: it has a key and hotkeys
+// are enabled.
+bool StopKeyAvailable(const HotkeyState& s);
+
 // Conversions between the registration modifiers and the hot-key control's.
 uint32_t ModifiersToHotkeyFlags(uint32_t mods);
 uint32_t HotkeyFlagsToModifiers(uint32_t flags);

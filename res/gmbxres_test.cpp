@@ -141,6 +141,9 @@ TEST_F(GmbxResTest, EveryTextExistsWithItsArguments) {
     for (UINT id = 34501; id <= IDS_ADDON_ERROR_LAST; ++id) want[id] = "";
     for (UINT id : {22u, 23u, 25u, 156u, 161u, 170u, 195u, 196u, 60000u}) want[id] = "s";
     want[29] = "gs";
+    for (UINT id : {270u, 271u, 272u}) want[id] = "";
+    want[273] = "dd";
+    want[274] = "s";
     want[206] = "d";
     want[IDS_ADDON_ERROR] = "d";
     for (const auto& [id, conv] : want) {

@@ -87,6 +87,25 @@
 #define IDS_OPEN_FAILED 25          // "%s" could not be opened; args: path
 #define IDS_NEED_STOP_KEY 28        // automatic saving needs the Stop hotkey
 #define IDS_TIMED_CAPTURE_ON 29     // args: interval in seconds (double, "%g"), Stop key text (string)
+// Automatic saving: its dialog (Options, Save after Capture) and messages.
+#define IDD_AUTO_SAVE 141
+#define IDC_AUTOSAVE_NAME 1400      // file name, extension included
+#define IDC_AUTOSAVE_BROWSE 1401
+#define IDC_AUTOSAVE_PROMPT 1402    // QuickSavePrompt
+#define IDC_AUTOSAVE_NUMBER 1403    // QuickSaveInc
+#define IDC_AUTOSAVE_COUNT 1404     // QuickSaveCount
+#define IDC_AUTOSAVE_MAX 1405       // QuickSaveMax
+#define IDC_AUTOSAVE_SECONDS 1406   // timed-capture interval in seconds
+#define IDC_AUTOSAVE_KEEPGOING 1407 // a failed save does not stop the timed capture
+#define IDC_AUTOSAVE_LABEL1 1410    // 1410..1413: the labels of the fields
+#define IDC_AUTOSAVE_LABEL2 1411
+#define IDC_AUTOSAVE_LABEL3 1412
+#define IDC_AUTOSAVE_LABEL4 1413
+#define IDS_AUTOSAVE_BAD_NUMBER 270       // start or highest number is no whole number
+#define IDS_AUTOSAVE_COUNT_ABOVE_MAX 271  // start number above the highest number
+#define IDS_AUTOSAVE_BAD_SECONDS 272      // interval is no number of seconds
+#define IDS_QUICKSAVE_PAST_MAX 273  // args: counter (int), highest number (int)
+#define IDS_QUICKSAVE_TOO_LONG 274  // args: QuickSaveName (string)
 #define IDS_APP_TITLE 35            // the framework's application title
 #define IDS_SIZE_LABEL 39           // title: "%s (%s: %d %d)"
 #define IDS_POINTER_LABEL 40        // title: "%s (%d %d) %s"

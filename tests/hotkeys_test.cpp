@@ -38,6 +38,17 @@ TEST(HotkeyTable, TextOnlyForActiveRowsWhileEnabled) {
     EXPECT_EQ(HotkeyText(s, 99), "");
 }
 
+TEST(HotkeyTable, StopKeyNeedsAKeyAndEnabledHotkeys) {
+    HotkeyState s;
+    ResetHotkeyDefaults(s);
+    EXPECT_TRUE(StopKeyAvailable(s));  // inactive until a timed capture registers it
+    s.capturesAllowed = 0;
+    EXPECT_FALSE(StopKeyAvailable(s));
+    s.capturesAllowed = 1;
+    s.table[kRowStop].key = 0;
+    EXPECT_FALSE(StopKeyAvailable(s));
+}
+
 TEST(HotkeyTable, DescriptionsAreCutTo59Characters) {
     HotkeyState s;
     ResetHotkeyDefaults(s);

@@ -9,6 +9,8 @@
 #include "capture/cmdline.h"
 #include "capture/hotkeys.h"
 #include "capture/hotkeysio.h"
+#include "capture/formats.h"
+#include "capture/numbering.h"
 #include "capture/settings.h"
 #include "capture/win/cursorscheme.h"
 #include "capture/win/grabber.h"
@@ -16,6 +18,7 @@
 #include "capture/win/imagefiles.h"
 #include "capture/win/mainframe.h"
 #include "capture/win/settings_commands.h"
+#include "capture/win/timedcapture.h"
 #include "imageio/win/current.h"
 #include "install/win/installer.h"
 #include "imageio/win/palette.h"
@@ -103,8 +106,7 @@ std::string ResolveFileArgument(const char* arg) {
     return full;
 }
 
-void ApplySaveParams(const SaveParams& p) {
-    SaveOptions& so = g_settings.save;
+void ApplySaveParams(const SaveParams& p, SaveOptions& so) {
     so.interlace = p.interlace;
     so.append = p.append;
     so.quality = p.quality;
@@ -113,15 +115,33 @@ void ApplySaveParams(const SaveParams& p) {
     so.transparent = 0;
 }
 
+// In timed-capture mode -save writes nothing at once: its name (without
+// an extension) becomes the name of the automatic saves, and its modifiers
+// and format go to their options.
+void SaveForTimedCapture(const CmdLineScan& scan, const SaveParams& p) {
+    ApplySaveParams(p, g_settings.quickSave);
+    std::string extension;
+    g_settings.quickSaveName = CutNameExtension(scan.saveName ? scan.saveName : "snap", &extension);
+    // The format: ":gif" or ":jpg", else the extension of one of the
+    // program's writers, else as it was.
+    int32_t code = p.format == SaveFormat::Gif    ? kFormatGif
+                   : p.format == SaveFormat::Jpeg ? kFormatJpeg
+                                                  : FormatCodeOfExtension(extension);
+    if (code) {
+        g_settings.quickSave.formatCode = code;
+        DeriveFormatPlace(g_settings.quickSave);
+    }
+}
+
 // Writes the command-line capture. True when the file was written.
 bool SaveFromCommandLine(const CmdLineScan& scan) {
     SaveParams p = ParseSave(scan.saveArg);
-    ApplySaveParams(p);
-    std::string name = scan.saveName ? scan.saveName : DefaultSaveName(p.format);
-    if (g_settings.autoSave && g_run.timedInterval) {
-        NotAvailable("Timed automatic capture (-QuickSave)");
-        return false;
+    if (TimedCaptureMode()) {
+        SaveForTimedCapture(scan, p);
+        return true;
     }
+    ApplySaveParams(p, g_settings.save);
+    std::string name = scan.saveName ? scan.saveName : DefaultSaveName(p.format);
     // Without the imaging add-on every name that is not GIF or JPEG is
     // written as BMP.
     g_settings.save.formatCode =
@@ -269,7 +289,9 @@ int RunCommandLine(int argc, char** argv) {
     }
     LoadOldHook();
     LoadCursorScheme();
-    if (g_settings.autoSave && g_run.timedInterval) NotAvailable("Timed automatic capture (-QuickSave)");
+    // Timed-capture mode: the image shown becomes the last capture, and the
+    // series starts at the first idle moment.
+    if (TimedCaptureMode()) AfterCapture(nullptr);
     RunMessageLoop();
     WriteBackSettingsFile();
     FreeCursorScheme();

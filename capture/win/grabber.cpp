@@ -6,12 +6,17 @@
 #include <vector>
 
 #include "capture/hotkeys.h"
+#include "capture/numbering.h"
 #include "capture/settings.h"
 #include "capture/win/cursorscheme.h"
 #include "capture/win/imagefiles.h"
 #include "capture/regionselect.h"
 #include "capture/win/mainframe.h"
+#include "capture/win/quicksave.h"
+#include "capture/win/saveas.h"
 #include "capture/win/selection.h"
+#include "capture/win/settings_commands.h"
+#include "capture/win/timedcapture.h"
 #include "capture/win/windowpick.h"
 #include "capture/win/transparentpick.h"
 #include "imageio/capturepalette.h"
@@ -226,12 +231,18 @@ std::unique_ptr<Pixmap> CaptureWithSelection(int mode, bool hide, bool* cancelle
         HWND target = mode == kModeWindow ? PickScrollTarget() : nullptr;
         if (target) BringScrollTargetForward(target);
         GrabOptions options = GrabOptionsFromSettings();
-        if (target) options.autoCrop = options.autoScale = false;
+        // A scrolling capture is saved once, at its end.
+        const bool saveAtEnd = target && options.autoSave;
+        if (target) options.autoCrop = options.autoScale = options.autoSave = false;
         // Region captures never show the cursor.
         if (mode == kModeRegion) options.includeCursor = false;
         pm = Grab(r.left, r.top, r.right - r.left, r.bottom - r.top, options);
         // The scroll target would now be captured page by page; this version
         // keeps the first page.
+        if (saveAtEnd) {
+            QuickSave(std::move(pm));
+            pm = nullptr;
+        }
     } else if (noOverlay) {
         if (frame && !g_run.hidden) {
             ShowWindow(frame, SW_RESTORE);
@@ -270,6 +281,48 @@ void RunSelectionMode(int mode, bool hide) {
     AfterCapture(std::move(pm));
 }
 
+// Lifts the capture-in-progress state for a step the user takes part in
+// (the Save As dialog of the post-capture step).
+class CaptureIdleScope {
+public:
+    CaptureIdleScope() : previous_(g_captureInProgress) { g_captureInProgress = false; }
+    ~CaptureIdleScope() { g_captureInProgress = previous_; }
+    CaptureIdleScope(const CaptureIdleScope&) = delete;
+    CaptureIdleScope& operator=(const CaptureIdleScope&) = delete;
+
+private:
+    bool previous_;
+};
+
+// The prompted automatic save: Save As with the next numbered name; the
+// numbering is then learnt from the name the user chose, and a cancelled
+// save gives its number back.
+void PromptedSave() {
+    std::string name;
+    NumberedNameError error = TakeQuickSaveName(&name);
+    if (error != NumberedNameError::None) {
+        ReportQuickSaveNameFailure(error);
+        return;
+    }
+    const std::string shownName = g_image.fileName;
+    std::string savedPath;
+    bool saved;
+    {
+        CaptureIdleScope asking;
+        saved = SaveAs(name, &savedPath);
+    }
+    if (saved) {
+        QuickSaveNumbering n = NumberingOf(g_settings);
+        if (LearnNumbering(savedPath, n)) StoreNumbering(n, g_settings);
+        // The title keeps the name it showed.
+        g_image.fileName = shownName;
+        UpdateTitle();
+    } else if (g_settings.quickSaveInc) {
+        --g_settings.quickSaveCount;
+    }
+    WriteWindowSettings(CurrentSettingsStore());
+}
+
 }  // namespace
 
 CaptureInProgressScope::CaptureInProgressScope() : previous_(g_captureInProgress) { g_captureInProgress = true; }
@@ -281,6 +334,11 @@ GrabOptions GrabOptionsFromSettings() {
     o.includeCursor = g_settings.includeCursor != 0;
     o.autoCrop = g_settings.qCrop != 0;
     o.autoScale = g_settings.qScale != 0;
+    // Inside a timed capture nobody could answer a prompt: its captures are
+    // saved without one.
+    const bool timed = TimedCaptureRunning();
+    o.autoSave = g_settings.autoSave && !g_settings.quickSaveName.empty() && (!g_settings.quickSavePrompt || timed) &&
+                 (!g_run.timedInterval || timed);
     return o;
 }
 
@@ -343,7 +401,14 @@ std::unique_ptr<Pixmap> Grab(int x, int y, int width, int height, const GrabOpti
     if (noStatic || options.autoCrop || options.autoScale) {
         // Automatic crop and scale work on the Dib; they need the imaging
         // add-on, without which the Dib stays as grabbed.
-        if (MakeCurrentDib(*pm)) g_image.dibOnly = true;
+        bool dib = MakeCurrentDib(*pm);
+        pm = nullptr;
+        if (!dib) return nullptr;
+        g_image.dibOnly = true;
+    }
+    if (options.autoSave) {
+        DestroySelectionOverlay();
+        QuickSave(std::move(pm));
         return nullptr;
     }
     return pm;
@@ -361,10 +426,16 @@ void AfterCapture(std::unique_ptr<Pixmap> pixmap) {
             SetCurrentPixmap(std::move(shown));
         }
     }
+    if (TimedCaptureMode()) {
+        // The capture stays as the last one; the series goes on from the
+        // idle step.
+        ArmTimedCapture();
+        return;
+    }
     RestoreMainWindow();
     ShowCurrentImage();
     if (g_settings.autoCopy) CopyToClipboard(false);
-    if (g_settings.autoSave && !g_settings.quickSaveName.empty()) NotAvailable("Automatic saving");
+    if (g_settings.autoSave && g_settings.quickSavePrompt) PromptedSave();
     if (g_settings.autoPrint) NotAvailable("Printing");
 }
 
@@ -417,6 +488,12 @@ void DispatchCapture(UINT id) {
     }
     if (g_dispatching || !g_hotkeys.capturesAllowed || klib::InsideDispatch()) return;
     g_dispatching = true;
+    // While a timed capture runs, any hotkey stops it and captures nothing.
+    if (TimedCaptureRunning()) {
+        StopTimedCapture();
+        g_dispatching = false;
+        return;
+    }
     switch (mode) {
     case kModeDesktop: CaptureDesktop(true); break;
     case kModeWindow: CaptureWindow(); break;

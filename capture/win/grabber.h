@@ -56,13 +56,17 @@ struct GrabOptions {
     bool includeCursor = false;  // draw the mouse cursor where it is
     bool autoCrop = false;       // automatic crop and scale (they work on
     bool autoScale = false;      // the Dib: the grab becomes the current Dib)
+    bool autoSave = false;       // save under the next automatic name (QuickSave)
 };
-// The options the settings ask for.
+// The options the settings ask for. Automatic saving: AutoSave on, a
+// QuickSaveName, and either a capture of a running timed capture or, outside
+// timed-capture mode, one that does not prompt for the name.
 GrabOptions GrabOptionsFromSettings();
 
 // Copies the screen rectangle; negative fields take the last rectangle's,
 // a zero width or height the whole screen's. Returns the pixmap, or null
-// when the result became the current Dib (or nothing could be grabbed).
+// when the result became the current image (a Dib, or a capture saved
+// automatically) or nothing could be grabbed.
 std::unique_ptr<Pixmap> Grab(int x, int y, int width, int height, const GrabOptions& options);
 
 // The rectangle a command-line capture asks for, without hiding: the
@@ -83,8 +87,11 @@ typedef void(WINAPI* SysMsgHookInstall)(HMODULE);
 typedef void(WINAPI* SysMsgHookRelease)();
 void SetSysMsgHook(SysMsgHookInstall install, SysMsgHookRelease release, HMODULE module);
 
-// Post-capture step: makes the pixmap (when there is one) the current one,
-// shows the main window and the image, then the automatic actions.
+// Post-capture step: makes the pixmap (when there is one) the current one.
+// In timed-capture mode that is all, and the timed capture is armed;
+// otherwise it shows the main window and the image, then the automatic
+// actions: copy, save under a name the user confirms (QuickSavePrompt; the
+// numbering is learnt from the name chosen), print.
 void AfterCapture(std::unique_ptr<Pixmap> pixmap);
 
 }  // namespace gmbx

@@ -136,6 +136,8 @@ void ApplyHotkeys(bool reload) {
             if (!RegisterHotKey(frame, IDHOT_SNAPWINDOW, MOD_ALT, VK_SNAPSHOT))
                 klib::DebugWrite("Cound not register IDHOT_SNAPWINDOW\n");
         }
+        // The stop key is held for as long as timed capture is on.
+        if (g_settings.autoSave && g_run.timedInterval) RegisterStopKey(true);
         if (failures >= 1 && failures <= 5)
             MessageBoxA(nullptr, HotkeyFailureText(list).c_str(), nullptr,
                         MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
@@ -146,6 +148,21 @@ void ApplyHotkeys(bool reload) {
     }
     RefreshMenuChecks();
     if (!reload) SaveHotkeys();
+}
+
+bool RegisterStopKey(bool on) {
+    HWND frame = MainFrame();
+    HotkeyEntry& e = g_hotkeys.table[kRowStop];
+    e.active = 0;
+    if (!frame) return false;
+    UnregisterHotKey(frame, kRowStop);
+    if (!on || !StopKeyAvailable(g_hotkeys)) return false;
+    if (!RegisterHotKey(frame, kRowStop, e.modifiers, e.key)) {
+        klib::DebugWrite("Could not register the stop key %s\n", e.description);
+        return false;
+    }
+    e.active = 1;
+    return true;
 }
 
 // ---------------------------------------------------------------- dialogs

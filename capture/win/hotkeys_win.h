@@ -17,6 +17,11 @@ void ApplyHotkeys(bool reload);
 // ids -2 and -1).
 void UnregisterAllHotkeys();
 
+// The stop key (row 6) is registered only while timed capture is on; its
+// row is active while it is registered. False when it could not be
+// registered (no key, hotkeys disabled, or another program holds it).
+bool RegisterStopKey(bool on);
+
 // Options > Hotkeys.
 void ShowHotkeyDialog();
 

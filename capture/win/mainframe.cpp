@@ -12,12 +12,14 @@
 
 #include "capture/settings.h"
 #include "capture/hotkeys.h"
+#include "capture/win/autosavedialog.h"
 #include "capture/win/grabber.h"
 #include "capture/win/hotkeys_win.h"
 #include "capture/win/imagefiles.h"
 #include "capture/win/saveas.h"
 #include "capture/win/selection.h"
 #include "capture/win/settings_commands.h"
+#include "capture/win/timedcapture.h"
 #include "capture/win/transparentpick.h"
 #include "imageio/win/current.h"
 #include "imageio/win/palette.h"
@@ -407,6 +409,7 @@ void OnCommand(UINT id) {
     case ID_CAPTURE_REGION: CaptureRegion(); break;
     case ID_CAPTURE_REPEAT: CaptureRepeat(); break;
     case ID_AUTO_COPY: g_settings.autoCopy = !g_settings.autoCopy; break;
+    case ID_AUTO_SAVE: AutoSaveCommand(); break;
     case ID_AUTO_SCROLL: g_settings.autoScroll = !g_settings.autoScroll; break;
     case ID_INCLUDE_CURSOR: g_settings.includeCursor = !g_settings.includeCursor; break;
     case ID_AUTO_RESTORE: g_settings.autoRestore = !g_settings.autoRestore; break;
@@ -730,8 +733,9 @@ int RunMessageLoop() {
     MSG msg;
     for (;;) {
         while (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            // Idle step: take up a message another program sent over DDE,
-            // then wait for input.
+            // Idle step: run an armed timed capture, take up a message
+            // another program sent over DDE, then wait for input.
+            if (RunArmedTimedCapture()) continue;
             if (klib::ProcessPendingMessage()) continue;
             WaitMessage();
         }
