@@ -360,7 +360,7 @@ TEST(AutoSave, DialogTakesItsFieldsAndTellsHowToStopATimedCapture) {
     SetDlgItemTextA(d, IDC_AUTOSAVE_SECONDS, "2.5");
     PostMessageA(d, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(p.WaitForBoxes(2, 10000));
-    EXPECT_NE(p.Boxes()[1].text.find("every 2.5 seconds"), std::string::npos) << p.Boxes()[1].text;
+    EXPECT_NE(p.Boxes()[1].text.find("interval of 2.5 s"), std::string::npos) << p.Boxes()[1].text;
     EXPECT_NE(p.Boxes()[1].text.find("Shift+F11"), std::string::npos) << p.Boxes()[1].text;
     // The settings are stored before the message.
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kWindowKey, "QuickSaveName"), dir.File("shot"));
