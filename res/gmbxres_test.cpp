@@ -143,6 +143,11 @@ TEST_F(GmbxResTest, EveryTextExistsWithItsArguments) {
     want[29] = "gs";
     want[206] = "d";
     want[IDS_ADDON_ERROR] = "d";
+    // Save As refusals and the mail failure with its reasons.
+    for (UINT id : {270u, 271u, 273u}) want[id] = "s";
+    want[272] = "d";
+    want[263] = "su";
+    for (UINT id = 274; id <= 279; ++id) want[id] = "";
     for (const auto& [id, conv] : want) {
         std::string s = Str(id);
         EXPECT_FALSE(s.empty()) << "string " << id;
