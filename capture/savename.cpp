@@ -85,6 +85,15 @@ SaveNameChoice ChooseSaveName(const std::string& typed, int chosenRow, int rowCo
     return {chosenRow, base + FirstPatternExtension(chosenRow)};
 }
 
+std::string VariantCaption(int row, int variant) {
+    const FormatVariant* v = FormatTableVariant(row, variant);
+    if (!v) return std::string();
+    if (v->name && *v->name) return v->name;
+    std::string text = FormatTableRow(row)->filterText;
+    size_t open = text.find(" (");
+    return open == std::string::npos ? text : text.substr(0, open);
+}
+
 int FitDepthToMask(int wanted, uint32_t mask) {
     if (mask & DepthMaskBit(wanted)) return wanted;
     for (int d : kDepths)

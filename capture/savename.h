@@ -36,6 +36,10 @@ struct SaveNameChoice {
 };
 SaveNameChoice ChooseSaveName(const std::string& typed, int chosenRow, int rowCount);
 
+// The text a variant list shows: the variant's name, or for a row's only,
+// unnamed variant the row's filter text without its patterns ("GIF").
+std::string VariantCaption(int row, int variant);
+
 // The depth (1, 4, 8, 16, 24 or 32) a format with this depth mask is written
 // in when `wanted` is asked for: the wanted depth when the mask has it, else
 // the nearest allowed one above, else the nearest below; 0 when the mask

@@ -47,6 +47,9 @@ TEST(SaveName, ReplacingTheExtension) {
     EXPECT_EQ(FirstPatternExtension(kFormatRowJpeg), ".jpg");
     EXPECT_EQ(FirstPatternExtension(11), ".pct");
     EXPECT_EQ(FirstPatternExtension(kFormatRowCount), "");
+    EXPECT_EQ(VariantCaption(kFormatRowBmp, 0), "Windows Bitmap");
+    EXPECT_EQ(VariantCaption(13, 1), "Type 2");
+    EXPECT_EQ(VariantCaption(kFormatRowBmp, 1), "");
 }
 
 TEST(SaveName, DepthIsFittedToTheMask) {

@@ -7,6 +7,7 @@
 
 #include "capture/clipformat.h"
 #include "capture/formats.h"
+#include "capture/savename.h"
 #include "capture/settings.h"
 #include "capture/win/mainframe.h"
 #include "imageio/win/current.h"
@@ -60,10 +61,8 @@ void FillVariants(HWND dlg, int row, int select) {
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     const FormatRow* r = FormatTableRow(row);
     int count = r ? r->variantCount : 0;
-    for (int i = 0; i < count; ++i) {
-        const char* name = r->variants[i].name;
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name && *name ? name : r->filterText));
-    }
+    for (int i = 0; i < count; ++i)
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(VariantCaption(row, i).c_str()));
     if (select < 0 || select >= count) select = 0;
     SendMessageA(list, CB_SETCURSEL, select, 0);
     EnableWindow(list, count > 1);

@@ -100,10 +100,8 @@ void FillVariants(SaveDialog& d) {
     HWND list = GetDlgItem(d.child, IDC_SAVE_VARIANT);
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     const FormatRow* r = FormatTableRow(d.copy.formatRow);
-    for (int i = 0; i < r->variantCount; ++i) {
-        const char* name = r->variants[i].name;
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name && *name ? name : r->filterText));
-    }
+    for (int i = 0; i < r->variantCount; ++i)
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(VariantCaption(d.copy.formatRow, i).c_str()));
     if (d.copy.variant < 0 || d.copy.variant >= r->variantCount) d.copy.variant = 0;
     SendMessageA(list, CB_SETCURSEL, d.copy.variant, 0);
     EnableWindow(list, r->variantCount > 1);
@@ -123,8 +121,10 @@ void ShowControls(SaveDialog& d) {
     }
     CheckDlgButton(c, IDC_SAVE_AUTOSEL, autoSel ? BST_CHECKED : BST_UNCHECKED);
     const bool reduction = addon && !autoSel && depth > 0 && depth <= 8;
-    Enable(c, IDC_SAVE_BEST_PALETTE, reduction);
-    Enable(c, IDC_SAVE_DITHER, reduction);
+    for (int id : {IDC_SAVE_BEST_PALETTE, IDC_SAVE_DITHER}) {
+        ShowWindow(GetDlgItem(c, id), addon ? SW_SHOW : SW_HIDE);
+        Enable(c, id, reduction);
+    }
     CheckDlgButton(c, IDC_SAVE_BEST_PALETTE, (d.copy.flags & 2) ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(c, IDC_SAVE_DITHER, !(d.copy.flags & 2) && (d.copy.flags & 8) ? BST_CHECKED : BST_UNCHECKED);
 
@@ -310,6 +310,7 @@ UINT_PTR CALLBACK SaveHook(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         d->child = dlg;
         d->parent = GetParent(dlg);
         SendDlgItemMessageA(dlg, IDC_SAVE_QUALITY, EM_LIMITTEXT, 3, 0);
+        SendDlgItemMessageA(dlg, IDC_SAVE_VARIANT, CB_SETDROPPEDWIDTH, 240, 0);  // the add-on's long names
         SetScrollRange(GetDlgItem(dlg, IDC_SAVE_QSCROLL), SB_CTL, 1, 100, FALSE);
         if (d->copy.quality < 1 || d->copy.quality > 100) d->copy.quality = 75;
         ShowQuality(*d, true);
