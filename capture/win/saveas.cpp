@@ -70,7 +70,10 @@ struct SaveDialog {
     HWND parent = nullptr;  // the system's file dialog
     bool settingQuality = false;
     std::string path;       // the name confirmed by OK
+    WNDPROC parentProc = nullptr;  // the system dialog's own procedure
 };
+
+constexpr char kDialogProp[] = "GmbxSaveDialog";
 
 const FormatVariant* CurrentVariant(const SaveDialog& d) {
     const FormatVariant* v = FormatTableVariant(d.copy.formatRow, d.copy.variant);
@@ -300,6 +303,38 @@ void Clicked(SaveDialog& d, int id) {
     ShowControls(d);
 }
 
+// True when the name in the field, in the folder shown, makes a path
+// longer than a path may be.
+bool NameTooLong(const SaveDialog& d) {
+    char name[kNameBuffer] = "";
+    GetWindowTextA(NameField(d.parent), name, sizeof name);
+    size_t length = std::strlen(name);
+    const bool absolute = name[0] == '\\' || name[0] == '/' || (name[0] && name[1] == ':');
+    if (!absolute) {
+        char folder[kNameBuffer] = "";
+        if (SendMessageA(d.parent, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder)) > 0)
+            length += std::strlen(folder) + 1;
+    }
+    return length >= MAX_PATH;
+}
+
+// The system dialog's procedure, wrapped: a name too long for a path is
+// refused before the dialog itself handles it.
+LRESULT CALLBACK ParentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* d = static_cast<SaveDialog*>(GetPropA(w, kDialogProp));
+    if (!d) return DefWindowProcA(w, msg, wp, lp);
+    const WNDPROC proc = d->parentProc;
+    if (msg == WM_COMMAND && LOWORD(wp) == IDOK && NameTooLong(*d)) {
+        Refuse(*d, IDS_SAVE_TOO_LONG, MAX_PATH - 1);
+        return 0;
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrA(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+        RemovePropA(w, kDialogProp);
+    }
+    return CallWindowProcA(proc, w, msg, wp, lp);
+}
+
 UINT_PTR CALLBACK SaveHook(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     auto* d = reinterpret_cast<SaveDialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
     switch (msg) {
@@ -325,6 +360,9 @@ UINT_PTR CALLBACK SaveHook(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         switch (n->hdr.code) {
         case CDN_INITDONE:
             if (!d->request->browse && !HaveImage()) EnableWindow(GetDlgItem(d->parent, IDOK), FALSE);
+            if (!d->parentProc && SetPropA(d->parent, kDialogProp, d))
+                d->parentProc = reinterpret_cast<WNDPROC>(
+                    SetWindowLongPtrA(d->parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ParentProc)));
             break;
         case CDN_TYPECHANGE: TypeChanged(*d, static_cast<int>(n->lpOFN->nFilterIndex) - 1); break;
         case CDN_FILEOK: {

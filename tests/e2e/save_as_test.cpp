@@ -249,6 +249,25 @@ TEST_F(SaveAsDialog, TypedExtensionDecidesAndReplacingIsAsked) {
         EXPECT_EQ(box.caption, ResourceText(IDS_SAVE_TITLE));
     }
 
+    // Names that cannot be written are refused with a message; the dialog
+    // stays open and no file is left.
+    const std::string noFolder = dir_.File("nowhere\\x.bmp");
+    const std::string tooLong = dir_.File(std::string(300, 'a') + ".bmp");
+    for (const std::string& bad : {noFolder, tooLong}) {
+        const size_t seen = p.Boxes().size();
+        d = OpenSaveAs(p, frame_);
+        ASSERT_NE(d.extra, nullptr);
+        d.SetName(bad);
+        d.Ok();
+        EXPECT_TRUE(p.WaitForBoxes(seen + 1, 10000)) << bad.size();
+        PumpFor(300);
+        ASSERT_TRUE(IsWindow(d.dlg));
+        PostMessageA(d.dlg, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(WaitClosed(p, d.dlg));
+    }
+    EXPECT_EQ(GetFileAttributesA(dir_.File("nowhere").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(p.Boxes().back().text.find("too long"), std::string::npos) << p.Boxes().back().text;
+
     const std::string locked = dir_.File("locked.gif");
     {
         std::FILE* f = std::fopen(locked.c_str(), "wb");
@@ -261,8 +280,8 @@ TEST_F(SaveAsDialog, TypedExtensionDecidesAndReplacingIsAsked) {
     ASSERT_NE(d.extra, nullptr);
     d.SetName("locked.gif");
     d.Ok();
-    ASSERT_TRUE(p.WaitForBoxes(3, 10000));
-    EXPECT_NE(p.Boxes()[2].text.find("read-only"), std::string::npos) << p.Boxes()[2].text;
+    ASSERT_TRUE(p.WaitForBoxes(5, 10000));
+    EXPECT_NE(p.Boxes().back().text.find("read-only"), std::string::npos) << p.Boxes().back().text;
     PumpFor(300);
     ASSERT_TRUE(IsWindow(d.dlg));
     PostMessageA(d.dlg, WM_COMMAND, IDCANCEL, 0);
