@@ -295,5 +295,28 @@ TEST_F(SaveAsDialog, TypedExtensionDecidesAndReplacingIsAsked) {
     EXPECT_STREQ(kept, "keep");
 }
 
+// Without a picture there is nothing to save: the dialog opens on "snap"
+// with its OK button disabled.
+TEST(SaveAsWithoutPicture, OkIsDisabled) {
+    TempDir dir;
+    GmbxProcess p(BuildDir() + "\\gmbx.exe", "", dir.Path().string());
+    HWND frame = p.WaitForWindow("GmbxFrame", 20000);
+    ASSERT_NE(frame, nullptr);
+    SaveDialog d = OpenSaveAs(p, frame);
+    ASSERT_NE(d.extra, nullptr);
+    EXPECT_EQ(d.Name(), "snap.bmp");
+    PumpFor(200);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d.dlg, IDOK)));
+    d.Ok();  // even a forced OK writes nothing
+    PumpFor(300);
+    EXPECT_TRUE(IsWindow(d.dlg));
+    PostMessageA(d.dlg, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitClosed(p, d.dlg));
+    EXPECT_EQ(GetFileAttributesA(dir.File("snap.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(p.Wait(20000).timedOut);
+    EXPECT_TRUE(p.Boxes().empty());
+}
+
 }  // namespace
 }  // namespace gmbx::e2e
