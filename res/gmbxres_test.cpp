@@ -141,11 +141,17 @@ TEST_F(GmbxResTest, EveryTextExistsWithItsArguments) {
     for (UINT id = 34501; id <= IDS_ADDON_ERROR_LAST; ++id) want[id] = "";
     for (UINT id : {22u, 23u, 25u, 156u, 161u, 170u, 195u, 196u, 60000u}) want[id] = "s";
     want[29] = "gs";
-    for (UINT id : {270u, 271u, 272u}) want[id] = "";
-    want[273] = "dd";
-    want[274] = "s";
+    // The automatic-save dialog's refusals and the quick-save failures.
+    for (UINT id : {280u, 281u, 282u}) want[id] = "";
+    want[283] = "dd";
+    want[284] = "s";
     want[206] = "d";
     want[IDS_ADDON_ERROR] = "d";
+    // Save As refusals and the mail failure with its reasons.
+    for (UINT id : {270u, 271u, 273u}) want[id] = "s";
+    want[272] = "d";
+    want[263] = "su";
+    for (UINT id = 274; id <= 279; ++id) want[id] = "";
     for (const auto& [id, conv] : want) {
         std::string s = Str(id);
         EXPECT_FALSE(s.empty()) << "string " << id;

@@ -44,6 +44,37 @@
 #define IDC_TRBK_AGAIN 1203         // b2 (IDS_TRANSP_AGAIN)
 #define IDC_TRBK_CANCEL 1204        // b3 (IDS_TRANSP_CANCEL)
 
+// The Save As and Open dialogs: child templates below the system's file
+// dialogs. Strings 43, 156, 157 and 203-206 are their texts.
+#define IDD_OPEN_EXTRA 137
+#define IDD_SAVE_EXTRA 138
+#define IDC_SAVE_AUTOSEL 1018       // choose the colour depth automatically
+#define IDC_SAVE_APPEND 1040        // append as a new page (add-on only)
+#define IDC_SAVE_QUALITY 1043       // quality edit field, 1-100
+#define IDC_SAVE_QSCROLL 1044       // its scroll bar
+#define IDC_SAVE_DEPTH1 1045        // depth radios 1045..1050: 1, 4, 8, 16, 24, 32 bits
+#define IDC_SAVE_DEPTH32 1050
+#define IDC_SAVE_BEST_PALETTE 1067  // colour reduction, flag bit value 2 (add-on only)
+#define IDC_SAVE_DITHER 1068        // colour reduction, flag bit value 8 (add-on only)
+#define IDC_SAVE_DEPTH_GROUP 1320
+#define IDC_SAVE_VARIANT_LABEL 1321
+#define IDC_SAVE_VARIANT 1322       // variant list
+#define IDC_SAVE_QUALITY_LABEL 1323
+#define IDC_SAVE_INTERLACE 1324     // caption 203 (GIF) or 204 (JPEG)
+#define IDC_SAVE_TRANSPARENT 1325   // GIF: ask for a transparent colour
+#define IDC_OPEN_PAGE_LABEL 1326    // page field of the Open dialog (add-on only)
+#define IDC_OPEN_PAGE 1327
+#define IDS_SAVE_NO_FOLDER 270      // args: folder
+#define IDS_SAVE_READ_ONLY 271      // args: path
+#define IDS_SAVE_TOO_LONG 272       // args: longest path length (int)
+#define IDS_SAVE_IS_FOLDER 273      // args: path
+#define IDS_MAIL_NOT_SUPPORTED 274  // mail failure reasons, shown in IDS_MAIL_FAILED
+#define IDS_MAIL_LOGON 275
+#define IDS_MAIL_ATTACHMENT 276
+#define IDS_MAIL_MEMORY 277
+#define IDS_MAIL_OTHER 278
+#define IDS_MAIL_NO_ATTACHMENT 279  // no attachment could be written
+
 // Strings.
 #define IDS_NO_OVERLAY 14           // selection overlay could not be created
 #define IDS_NO_SCROLL 15            // scrolling capture found nothing to scroll
@@ -55,7 +86,7 @@
 #define IDS_PASTE_NOTHING 260       // the clipboard holds no bitmap
 #define IDS_PASTE_UNREADABLE 261    // the clipboard's bitmap could not be read
 #define IDS_MAIL_NO_LIBRARY 262     // the messaging library is missing or incomplete
-#define IDS_MAIL_FAILED 263         // args: error number of the mail call
+#define IDS_MAIL_FAILED 263         // args: reason (string), code of the mail call (unsigned long)
 #define IDD_EMAIL 105               // the e-mail dialog
 #define IDD_CLIP_OPTIONS 104        // the clipboard options dialog
 #define IDC_CLIP_BITS2 1008         // depth radios: 2, 16, 256 colours, true colour
@@ -101,11 +132,11 @@
 #define IDC_AUTOSAVE_LABEL2 1411
 #define IDC_AUTOSAVE_LABEL3 1412
 #define IDC_AUTOSAVE_LABEL4 1413
-#define IDS_AUTOSAVE_BAD_NUMBER 270       // start or highest number is no whole number
-#define IDS_AUTOSAVE_COUNT_ABOVE_MAX 271  // start number above the highest number
-#define IDS_AUTOSAVE_BAD_SECONDS 272      // interval is no number of seconds
-#define IDS_QUICKSAVE_PAST_MAX 273  // args: counter (int), highest number (int)
-#define IDS_QUICKSAVE_TOO_LONG 274  // args: QuickSaveName (string)
+#define IDS_AUTOSAVE_BAD_NUMBER 280       // start or highest number is no whole number
+#define IDS_AUTOSAVE_COUNT_ABOVE_MAX 281  // start number above the highest number
+#define IDS_AUTOSAVE_BAD_SECONDS 282      // interval is no number of seconds
+#define IDS_QUICKSAVE_PAST_MAX 283  // args: counter (int), highest number (int)
+#define IDS_QUICKSAVE_TOO_LONG 284  // args: QuickSaveName (string)
 #define IDS_APP_TITLE 35            // the framework's application title
 #define IDS_SIZE_LABEL 39           // title: "%s (%s: %d %d)"
 #define IDS_POINTER_LABEL 40        // title: "%s (%d %d) %s"

@@ -245,8 +245,7 @@ bool OpenImageFile(const char* path) {
     char* filePart = nullptr;
     DWORD n = GetFullPathNameA(path, sizeof full, full, &filePart);
     g_image.lastSavedPath = (n > 0 && n < sizeof full) ? full : path;
-    const char* name = filePart ? filePart : path;
-    g_image.fileName = name;
+    if (!g_run.fixedTitle) g_image.fileName = filePart ? filePart : path;
     SetCursor(old);
     return true;
 }

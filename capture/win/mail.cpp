@@ -7,6 +7,7 @@
 
 #include "capture/clipformat.h"
 #include "capture/formats.h"
+#include "capture/savename.h"
 #include "capture/settings.h"
 #include "capture/win/mainframe.h"
 #include "imageio/win/current.h"
@@ -60,13 +61,33 @@ void FillVariants(HWND dlg, int row, int select) {
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     const FormatRow* r = FormatTableRow(row);
     int count = r ? r->variantCount : 0;
-    for (int i = 0; i < count; ++i) {
-        const char* name = r->variants[i].name;
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name && *name ? name : r->filterText));
-    }
+    for (int i = 0; i < count; ++i)
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(VariantCaption(row, i).c_str()));
     if (select < 0 || select >= count) select = 0;
     SendMessageA(list, CB_SETCURSEL, select, 0);
     EnableWindow(list, count > 1);
+}
+
+// The quality controls are for the formats that use the quality setting.
+void ShowQualityControls(HWND dlg) {
+    int row = static_cast<int>(SendDlgItemMessageA(dlg, IDC_EMAIL_TYPE, CB_GETCURSEL, 0, 0));
+    int variant = static_cast<int>(SendDlgItemMessageA(dlg, IDC_EMAIL_VARIANT, CB_GETCURSEL, 0, 0));
+    const FormatVariant* v = FormatTableVariant(row, variant < 0 ? 0 : variant);
+    const BOOL on = v && (v->depthMask & kDepthMaskQuality) ? TRUE : FALSE;
+    for (int id : {IDC_EMAIL_LABEL4, IDC_EMAIL_QUALITY, IDC_EMAIL_QSCROLL}) EnableWindow(GetDlgItem(dlg, id), on);
+}
+
+// What a failed mail call means, in words; 0 for the user's own cancel,
+// which needs no message.
+UINT MailFailureReason(ULONG code) {
+    switch (code) {
+    case kMapiUserAbort: return 0;
+    case 3: return IDS_MAIL_LOGON;            // log-on failed or was cancelled
+    case 5: return IDS_MAIL_MEMORY;
+    case 11: case 12: case 13: return IDS_MAIL_ATTACHMENT;  // attachment not found, unreadable
+    case 26: return IDS_MAIL_NOT_SUPPORTED;   // no mail client behind the interface
+    default: return IDS_MAIL_OTHER;
+    }
 }
 
 void SetQuality(HWND dlg, int quality, bool edit) {
@@ -98,6 +119,7 @@ INT_PTR CALLBACK EmailDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         if (!FindFormat(state->copy.formatCode, &row, &variant) || row >= RowCount()) row = variant = 0;
         SendMessageA(types, CB_SETCURSEL, row, 0);
         FillVariants(dlg, row, variant);
+        ShowQualityControls(dlg);
         SetScrollRange(GetDlgItem(dlg, IDC_EMAIL_QSCROLL), SB_CTL, 1, 100, FALSE);
         SetQuality(dlg, state->copy.quality, true);
         CheckDlgButton(dlg, IDC_EMAIL_AUTOSEL, state->copy.autoSelBits ? BST_CHECKED : BST_UNCHECKED);
@@ -121,8 +143,13 @@ INT_PTR CALLBACK EmailDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_EMAIL_TYPE:
-            if (HIWORD(wp) == CBN_SELCHANGE)
+            if (HIWORD(wp) == CBN_SELCHANGE) {
                 FillVariants(dlg, static_cast<int>(SendDlgItemMessageA(dlg, IDC_EMAIL_TYPE, CB_GETCURSEL, 0, 0)), 0);
+                ShowQualityControls(dlg);
+            }
+            return TRUE;
+        case IDC_EMAIL_VARIANT:
+            if (HIWORD(wp) == CBN_SELCHANGE) ShowQualityControls(dlg);
             return TRUE;
         case IDC_EMAIL_QUALITY:
             if (HIWORD(wp) == EN_CHANGE) SetQuality(dlg, DialogQuality(dlg), false);
@@ -147,8 +174,14 @@ INT_PTR CALLBACK EmailDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // Writes the current image with the e-mail options in place of the save
-// options.
+// options. A format without a writer of ours is said so here; the writers
+// report their own failures.
 bool WriteAttachment(const char* path) {
+    const int32_t code = g_settings.emailSave.formatCode;
+    if (code != kFormatGif && code != kFormatBmp && code != kFormatJpeg) {
+        klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_MAIL_NO_ATTACHMENT);
+        return false;
+    }
     SaveOptions keep = g_settings.save;
     g_settings.save = g_settings.emailSave;
     HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
@@ -200,8 +233,10 @@ void MailImage() {
             char separator[] = ";";
             std::string names = attachment;
             ULONG result = g_sendDocuments(reinterpret_cast<ULONG_PTR>(MainFrame()), separator, path, &names[0], 0);
-            if (result != 0 && result != kMapiUserAbort)
-                klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_MAIL_FAILED, static_cast<unsigned long>(result));
+            const UINT reason = result != 0 ? MailFailureReason(result) : 0;
+            if (reason)
+                klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_MAIL_FAILED, klib::LoadResString(reason).c_str(),
+                                    static_cast<unsigned long>(result));
         }
     }
     DeleteFileA(path);

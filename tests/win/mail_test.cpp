@@ -52,6 +52,8 @@ public:
     }
     bool Answered() const { return answered_; }
     int QualityShown() const { return quality_; }
+    // Whether the quality field was enabled for the chosen type.
+    bool QualityEnabled() const { return qualityEnabled_; }
 
 private:
     void Run() {
@@ -65,6 +67,8 @@ private:
                 SendDlgItemMessageA(dlg, IDC_EMAIL_TYPE, CB_SETCURSEL, row_, 0);
                 SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_EMAIL_TYPE, CBN_SELCHANGE),
                              reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_EMAIL_TYPE)));
+                qualityEnabled_ = IsWindowEnabled(GetDlgItem(dlg, IDC_EMAIL_QUALITY)) &&
+                                  IsWindowEnabled(GetDlgItem(dlg, IDC_EMAIL_QSCROLL));
                 SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(ok_ ? IDOK : IDCANCEL, BN_CLICKED), 0);
                 answered_ = true;
             }
@@ -74,7 +78,7 @@ private:
     std::string name_;
     int row_;
     bool ok_;
-    std::atomic<bool> stop_{false}, answered_{false};
+    std::atomic<bool> stop_{false}, answered_{false}, qualityEnabled_{false};
     std::atomic<int> quality_{0};
     std::thread thread_;
 };
@@ -202,15 +206,27 @@ TEST_F(MailTest, FailuresOfTheMailCallAreReported) {
     EXPECT_EQ(ReadLog(log_)["names"], "a.jpg");
     Sleep(200);
     EXPECT_TRUE(boxes.Texts().empty());
-    SetEnvironmentVariableA("GMBX_FAKEMAPI_RESULT", "2");
-    {
-        EmailDialogAnswer answer("a", 2, true);
-        MailImage();
+    // Other results are said in words, with the code as a detail.
+    const struct {
+        const char* code;
+        UINT reason;
+    } results[] = {{"2", IDS_MAIL_OTHER}, {"26", IDS_MAIL_NOT_SUPPORTED}, {"3", IDS_MAIL_LOGON}};
+    for (const auto& r : results) {
+        SetEnvironmentVariableA("GMBX_FAKEMAPI_RESULT", r.code);
+        {
+            EmailDialogAnswer answer("a", 2, true);
+            MailImage();
+            EXPECT_TRUE(answer.QualityEnabled());  // JPEG uses the quality
+        }
+        Sleep(300);
     }
-    Sleep(300);
     auto texts = boxes.Texts();
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_NE(texts[0].find("(error 2)"), std::string::npos) << texts[0];
+    ASSERT_EQ(texts.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_NE(texts[i].find(ResText(results[i].reason)), std::string::npos) << texts[i];
+        EXPECT_NE(texts[i].find("code " + std::string(results[i].code) + "."), std::string::npos) << texts[i];
+        EXPECT_EQ(texts[i].find("(error"), std::string::npos) << texts[i];
+    }
     std::string path = ReadLog(log_)["paths"];
     EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -221,6 +237,7 @@ TEST_F(MailTest, MissingLibraryIsReported) {
     {
         EmailDialogAnswer answer("a", 0, true);
         MailImage();
+        EXPECT_FALSE(answer.QualityEnabled());  // BMP has no quality
     }
     Sleep(300);
     auto texts = boxes.Texts();
