@@ -22,6 +22,23 @@ namespace {
 
 void NormalCursor() { SetCursor(LoadCursor(nullptr, IDC_ARROW)); }
 
+// Writes through a temporary file beside the target and puts it in the
+// target's place only once it is complete: a write that fails part-way
+// leaves an existing file as it was, and no partial file anywhere. write
+// gets the name to write to and returns whether it succeeded.
+template <typename Write>
+bool WriteInPlaceOf(const char* path, Write write) {
+    std::string temporary = std::string(path) + ".gmbx-new";
+    if (temporary.size() >= MAX_PATH) return write(path);  // no room for the longer name
+    if (!write(temporary.c_str())) {
+        DeleteFileA(temporary.c_str());
+        return false;
+    }
+    if (MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) return true;
+    DeleteFileA(temporary.c_str());
+    return false;
+}
+
 int ColoursForBits(int bits) {
     switch (bits) {
     case 1: return 2;
@@ -91,7 +108,7 @@ bool SaveBMP(const char* path) {
         }
         toWrite = converted.get();
     }
-    if (!toWrite->WriteBMP(path)) {
+    if (!WriteInPlaceOf(path, [toWrite](const char* name) { return toWrite->WriteBMP(name); })) {
         klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_WRITE_FAILED, path);
         return false;
     }
@@ -134,14 +151,21 @@ bool SaveGIF(const char* path, int transparentIndex, const GifTransparentChooser
         options.transparentIndex = chosen;
     }
 
-    const GifWriteResult written = WriteGIFFile(im.get(), path, options);
+    GifWriteResult written = GifWriteResult::Ok;
+    const bool ok = WriteInPlaceOf(path, [&](const char* name) {
+        written = WriteGIFFile(im.get(), name, options);
+        return written == GifWriteResult::Ok;
+    });
     if (written == GifWriteResult::CreateFailed) {
         klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_GIF_CREATE_FAILED);
         return false;
     }
-    if (written != GifWriteResult::Ok) klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_GIF_WRITE_FAILED, path);
+    if (!ok) {
+        klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_GIF_WRITE_FAILED, path);
+        return false;
+    }
     g_image.lastSavedPath = path;
-    return written == GifWriteResult::Ok;
+    return true;
 }
 
 bool SaveJPEG(const char* path) {
@@ -157,8 +181,7 @@ bool SaveJPEG(const char* path) {
         toWrite = converted.get();
     }
     const SaveOptions& so = g_settings.save;
-    // WriteJPEG deletes a file it created but could not complete.
-    if (!WriteJPEG(*toWrite, path, so.quality, so.interlace != 0)) {
+    if (!WriteInPlaceOf(path, [&](const char* name) { return WriteJPEG(*toWrite, name, so.quality, so.interlace != 0); })) {
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
         klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, IDS_JPEG_WRITE_FAILED);
         return false;

@@ -1,4 +1,5 @@
-// Saving the current image as JPEG and opening JPEG files, under Wine.
+// Saving the current image as JPEG and opening JPEG files, under Wine; how
+// every writer replaces an existing file.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -134,6 +135,34 @@ TEST_F(JpegWinTest, WriteFailureIsReportedAndLeavesNoFile) {
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0], klib::FormatResString(IDS_JPEG_WRITE_FAILED));
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// Each writer replaces an existing file only with a complete new one: a write
+// that fails (here its temporary file cannot be made) leaves the old file as
+// it was, and nothing is left beside it either way.
+TEST_F(JpegWinTest, AFailedWriteLeavesTheExistingFileAsItWas) {
+    struct Case {
+        int32_t format;
+        const char* name;
+    };
+    for (Case c : {Case{kFormatBmp, "x.bmp"}, Case{kFormatGif, "x.gif"}, Case{kFormatJpeg, "x.jpg"}}) {
+        SCOPED_TRACE(c.name);
+        SetCurrentDib(Gradient(16, 16));
+        g_settings.save.formatCode = c.format;
+        const std::string path = dir.File(c.name);
+        const std::string old = "the old file";
+        ASSERT_TRUE(testutil::WriteFileBytes(path, std::vector<uint8_t>(old.begin(), old.end())));
+        const std::filesystem::path blocked = path + ".gmbx-new";
+        std::filesystem::create_directory(blocked);
+        EXPECT_FALSE(SaveImageFile(path.c_str()));
+        EXPECT_EQ(std::filesystem::file_size(path), old.size());
+        std::filesystem::remove(blocked);
+        EXPECT_TRUE(SaveImageFile(path.c_str()));
+        EXPECT_GT(std::filesystem::file_size(path), old.size());
+        EXPECT_FALSE(std::filesystem::exists(blocked));
+        std::filesystem::remove(path);
+    }
+    EXPECT_EQ(boxes.Texts().size(), 3u) << Joined(boxes.Texts());
 }
 
 TEST_F(JpegWinTest, LibraryMessagesAppearInABox) {
