@@ -1,7 +1,9 @@
 // End-to-end: File > Save As in the real program, driven through the
-// dialog's own controls; the written files are checked by their headers.
-// (ImageMagick's identify, started from here as a Unix program, leaves Wine
-// unable to see the program's end afterwards, so it is not used.)
+// dialog's own controls; the written files are checked by their headers, and
+// copies are left in saved-for-identify beside the tests for ImageMagick's
+// identify to read after this run (tests/e2e/identify_saved.sh). (Started
+// from here as a Unix program, identify leaves Wine unable to see the
+// program's end afterwards.)
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <dlgs.h>
@@ -143,6 +145,12 @@ protected:
         EXPECT_FALSE(process_->Wait(20000).timedOut);
     }
     FileFacts Written(const char* name) const { return Inspect(dir_.File(name)); }
+    // A copy of a written file for identify.
+    void KeepForIdentify(const char* name) const {
+        const std::string folder = BuildDir() + "\\saved-for-identify";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        EXPECT_TRUE(CopyFileA(dir_.File(name).c_str(), (folder + "\\" + name).c_str(), FALSE)) << name;
+    }
     TempDir dir_;
     std::unique_ptr<GmbxProcess> process_;
     HWND frame_ = nullptr;
@@ -215,6 +223,7 @@ TEST_F(SaveAsDialog, ControlsFollowTheTypeAndDecideTheFile) {
     EXPECT_EQ(bmp.format, "BMP");
     EXPECT_EQ(bmp.bits, 4);
     EXPECT_TRUE(p.Boxes().empty());
+    for (const char* name : {"prog.jpg", "prog.gif", "deep.bmp"}) KeepForIdentify(name);
 }
 
 // A typed extension wins over the chosen type; replacing a file is asked
