@@ -269,28 +269,8 @@ TEST(AutoSave, WhatCannotBeSavedIsReportedAndLeavesNoFile) {
     EXPECT_TRUE(fs::exists(dir.Path() / "snap001.bmp"));
 }
 
-struct FrameSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindFrame(HWND w, LPARAM lp) {
-    auto* s = reinterpret_cast<FrameSearch*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[64] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid != s->pid || std::strcmp(cls, "GmbxFrame") != 0) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
 // The main window of the process, shown or not.
-HWND FrameOf(const GmbxProcess& p) {
-    FrameSearch s{p.Pid(), nullptr};
-    EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
+HWND FrameOf(const GmbxProcess& p) { return p.WindowOf("GmbxFrame", false); }
 
 TEST(AutoSave, AnyHotkeyStopsAnEndlessSeriesAndBringsTheWindowBack) {
     struct Case {

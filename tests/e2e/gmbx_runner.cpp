@@ -23,6 +23,7 @@ BOOL CALLBACK FindBoxes(HWND w, LPARAM lp) {
 struct WindowSearch {
     DWORD pid;
     const char* cls;
+    bool shownOnly;
     HWND found;
 };
 
@@ -32,7 +33,7 @@ BOOL CALLBACK FindWindowOfClass(HWND w, LPARAM lp) {
     GetWindowThreadProcessId(w, &pid);
     char cls[64] = "";
     GetClassNameA(w, cls, sizeof cls);
-    if (pid == c->pid && std::strcmp(cls, c->cls) == 0 && IsWindowVisible(w)) {
+    if (pid == c->pid && std::strcmp(cls, c->cls) == 0 && (!c->shownOnly || IsWindowVisible(w))) {
         c->found = w;
         return FALSE;
     }
@@ -217,14 +218,18 @@ RunResult GmbxProcess::Wait(DWORD timeoutMs, const BoxAnswer& answer) {
 HWND GmbxProcess::WaitForWindow(const char* className, DWORD timeoutMs, const BoxAnswer& answer) {
     DWORD end = GetTickCount() + timeoutMs;
     while (static_cast<int>(end - GetTickCount()) > 0) {
-        WindowSearch ctx{pi_.dwProcessId, className, nullptr};
-        EnumWindows(FindWindowOfClass, reinterpret_cast<LPARAM>(&ctx));
-        if (ctx.found) return ctx.found;
+        if (HWND found = WindowOf(className, true)) return found;
         AnswerBoxes(answer);
         if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
         PumpFor(50);
     }
     return nullptr;
+}
+
+HWND GmbxProcess::WindowOf(const char* className, bool shownOnly) const {
+    WindowSearch ctx{pi_.dwProcessId, className, shownOnly, nullptr};
+    EnumWindows(FindWindowOfClass, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
 }
 
 bool GmbxProcess::WaitForBoxes(size_t count, DWORD timeoutMs, const BoxAnswer& answer) {

@@ -46,6 +46,9 @@ public:
     // Waits until a visible top-level window of the given class belongs to
     // the process; answers message boxes meanwhile. Null on time-out.
     HWND WaitForWindow(const char* className, DWORD timeoutMs, const BoxAnswer& answer = AnswerOk);
+    // A top-level window of the given class that belongs to the process
+    // (shown or, with shownOnly false, also hidden); null when there is none.
+    HWND WindowOf(const char* className, bool shownOnly = true) const;
     // Answers message boxes until count of them have been seen or the time
     // is up; true when they were.
     bool WaitForBoxes(size_t count, DWORD timeoutMs, const BoxAnswer& answer = AnswerOk);
