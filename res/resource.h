@@ -132,6 +132,31 @@
 #define IDC_AUTOSAVE_LABEL2 1411
 #define IDC_AUTOSAVE_LABEL3 1412
 #define IDC_AUTOSAVE_LABEL4 1413
+
+// The gamma correction dialog.
+#define IDD_GAMMA 120
+#define IDC_GAMMA_APPLY 3           // apply the typed gamma
+#define IDC_GAMMA_EDIT 1000         // gamma, 0.1 to 10
+#define IDC_GAMMA_SLIDER 1032       // 0 (gamma 2) .. 100 (1) .. 200 (0.5)
+#define IDC_GAMMA_RESET 1033        // back to the untouched image
+#define IDC_GAMMA_LABEL1 1420       // labels
+#define IDC_GAMMA_LABEL2 1421
+#define IDC_GAMMA_LABEL3 1422
+
+// The image resolution dialog.
+#define IDD_IMAGE_RES 124
+#define IDC_RES_HORIZ 1000          // horizontal resolution, dots per inch
+#define IDC_RES_VERT 1005           // vertical resolution, dots per inch
+#define IDC_RES_APPLY 1007          // set it in the current image
+#define IDC_RES_DEFAULT 1013        // keep it as the default (HorizRes, VertRes)
+#define IDC_RES_LABEL1 1425         // labels
+#define IDC_RES_LABEL2 1426
+#define IDC_RES_LABEL3 1427
+#define IDC_RES_LABEL4 1428
+
+#define IDS_GAMMA_RANGE 290         // the gamma field holds no number from 0.1 to 10
+#define IDS_DPI_RANGE 291           // a resolution field holds no number from 10 to 10000
+#define IDS_EDIT_NO_MEMORY 292      // an image editing command could not copy the image
 #define IDS_AUTOSAVE_BAD_NUMBER 280       // start or highest number is no whole number
 #define IDS_AUTOSAVE_COUNT_ABOVE_MAX 281  // start number above the highest number
 #define IDS_AUTOSAVE_BAD_SECONDS 282      // interval is no number of seconds
@@ -251,13 +276,9 @@
 #define ID_TWAIN_SELECT 40053
 #define ID_NEED_ADDON 40054
 #define ID_PRINT_NOW 40058
-#define ID_EDIT_SWAP_BW 40065       // NB: 40065 is the add-on's rotate dialog (ID_EDIT_ROTATE_DLG)
-#define ID_EDIT_GAMMA 40066         // NB: 40066 is the black-and-white swap (ID_EDIT_BW_SWAP)
-#define ID_EDIT_RES_SET 40067       // NB: 40067 is the gamma dialog (ID_EDIT_GAMMA_DLG)
 #define ID_EDIT_FLIP 40069          // add-on effect 2 (flip top to bottom)
 #define ID_EDIT_MIRROR 40070        // add-on effect 3 (mirror left to right)
 #define ID_RESOLUTION 40071         // default resolution (HorizRes, VertRes)
-#define ID_EDIT_SHARPEN 40072       // NB: 40072 is the image resolution dialog (ID_EDIT_IMAGE_RES)
 #define ID_AUTO_CROP_SCALE 40073
 
 // Names that say what the commands above do; the menu script uses these.

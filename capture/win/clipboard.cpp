@@ -1,4 +1,5 @@
 #include "capture/win/clipboard.h"
+#include "capture/win/imageedit.h"
 
 #include <windows.h>
 
@@ -153,6 +154,7 @@ void PasteFromClipboard() {
         return;
     }
     // The previous image goes only now that the new one exists.
+    ClearUndoImage();
     if (HaveImage()) ClearCurrentImage(false);
     SetCurrentPalette(std::move(palette));
     SetCurrentPixmap(std::move(shown));

@@ -1,4 +1,5 @@
 #include "capture/win/grabber.h"
+#include "capture/win/imageedit.h"
 
 #include "capture/win/clipboard.h"
 
@@ -360,6 +361,7 @@ bool ActiveWindowRect(int mode, RECT* out) {
 
 std::unique_ptr<Pixmap> Grab(int x, int y, int width, int height, const GrabOptions& options) {
     CaptureInProgressScope capturing;
+    ClearUndoImage();
     SetCurrentDib(nullptr);
     g_image.dibOnly = false;
     g_image.lastSavedPath.clear();

@@ -1,4 +1,5 @@
 #include "capture/win/imagefiles.h"
+#include "capture/win/imageedit.h"
 
 #include <windows.h>
 
@@ -221,6 +222,7 @@ bool SaveImageFile(const char* path, const GifTransparentChooser& chooser) {
 bool OpenImageFile(const char* path) {
     RefreshDisplayColours();
     HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    ClearUndoImage();
     ClearCurrentImage(false);
 
     std::string lower(path);

@@ -15,6 +15,7 @@
 #include "capture/win/autosavedialog.h"
 #include "capture/win/grabber.h"
 #include "capture/win/hotkeys_win.h"
+#include "capture/win/imageedit.h"
 #include "capture/win/imagefiles.h"
 #include "capture/win/saveas.h"
 #include "capture/win/selection.h"
@@ -286,7 +287,7 @@ void AdaptMenusToAddon() {
     HMENU fifth = GetSubMenu(g_menu, 4);
     if (fifth && GetMenuItemCount(fifth) > 10) DeleteMenu(fifth, 10, MF_BYPOSITION);
     for (UINT id : {ID_EDIT_RESIZE, ID_EDIT_COLORS, ID_EDIT_EFFECT, ID_EDIT_ROTATE, ID_TWAIN_ACQUIRE,
-                    ID_TWAIN_SELECT, ID_EDIT_SWAP_BW, ID_EDIT_FLIP, ID_EDIT_MIRROR})
+                    ID_TWAIN_SELECT, ID_EDIT_ROTATE_DLG, ID_EDIT_FLIP, ID_EDIT_MIRROR})
         DeleteMenu(g_menu, id, MF_BYCOMMAND);
     if (g_toolbar) {
         for (UINT id : {ID_EDIT_RESIZE, ID_TWAIN_ACQUIRE}) {
@@ -419,6 +420,10 @@ void OnCommand(UINT id) {
     case ID_EDIT_CLEAR: ClearView(false); break;
     case ID_EDIT_COPY: CopyToClipboard(true); break;
     case ID_EDIT_PASTE: PasteFromClipboard(); break;
+    case ID_EDIT_UNDO: UndoCommand(); break;
+    case ID_EDIT_BW_SWAP: SwapBlackWhiteCommand(); break;
+    case ID_EDIT_GAMMA_DLG: GammaDialogCommand(); break;
+    case ID_EDIT_IMAGE_RES: ImageResolutionCommand(); break;
     case ID_FILE_SEND_MAIL: MailImage(); break;
     case ID_ABOUT:
     case ID_APP_ABOUT: ShowAbout(); break;
@@ -466,8 +471,9 @@ std::string MenuPrompt(UINT item, UINT flags) {
 void UpdateMenuStates() {
     bool image = HaveImage();
     for (UINT id : {ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_PRINT_NOW, ID_FILE_SEND_MAIL, ID_EDIT_CLEAR, ID_EDIT_COPY,
-                    ID_FULL_SCREEN})
+                    ID_FULL_SCREEN, ID_EDIT_BW_SWAP, ID_EDIT_GAMMA_DLG, ID_EDIT_IMAGE_RES})
         EnableMenuItem(g_menu, id, MF_BYCOMMAND | (image ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(g_menu, ID_EDIT_UNDO, MF_BYCOMMAND | (HaveUndoImage() ? MF_ENABLED : MF_GRAYED));
     bool named = !g_image.lastSavedPath.empty();
     EnableMenuItem(g_menu, ID_PREV_FILE, MF_BYCOMMAND | (named ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(g_menu, ID_NEXT_FILE, MF_BYCOMMAND | (named ? MF_ENABLED : MF_GRAYED));
