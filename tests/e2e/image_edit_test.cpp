@@ -73,6 +73,8 @@ std::string CopiedColumns(HWND frame) {
 }
 
 const char kOriginal[] = "0,0,0 5,5,5 6,5,5 128,128,128 255,255,255";
+// With gamma 1.7.
+const char kCorrected[] = "0,0,0 25,25,25 28,25,25 170,170,170 255,255,255";
 
 class ImageEdit : public ::testing::Test {
 protected:
@@ -166,7 +168,22 @@ TEST_F(ImageEdit, GammaDialog) {
     Type(dlg, kGammaEdit, "1.7");
     Click(dlg, IDOK);
     ASSERT_TRUE(Closed(dlg));
-    EXPECT_EQ(CopiedColumns(frame_), "0,0,0 25,25,25 28,25,25 170,170,170 255,255,255");
+    EXPECT_EQ(CopiedColumns(frame_), kCorrected);
+    PostMessageA(frame_, WM_COMMAND, kUndo, 0);
+    EXPECT_EQ(CopiedColumns(frame_), kOriginal);
+}
+
+// Cancel keeps the applied correction shown; the picture as it was before
+// comes back with Undo.
+TEST_F(ImageEdit, GammaCancelKeepsTheCorrection) {
+    HWND dlg = Open(kGamma);
+    ASSERT_NE(dlg, nullptr);
+    Type(dlg, kGammaEdit, "1.7");
+    Click(dlg, kApply);
+    EXPECT_TRUE(Until([&] { return SendMessageA(GetDlgItem(dlg, kSlider), TBM_GETPOS, 0, 0) == 30; }));
+    Click(dlg, IDCANCEL);
+    ASSERT_TRUE(Closed(dlg));
+    EXPECT_EQ(CopiedColumns(frame_), kCorrected);
     PostMessageA(frame_, WM_COMMAND, kUndo, 0);
     EXPECT_EQ(CopiedColumns(frame_), kOriginal);
 }
