@@ -11,6 +11,7 @@
 
 #include "imageio/dib.h"
 #include "tests/e2e/gmbx_runner.h"
+#include "tests/e2e/registry_read.h"
 #include "tests/testutil/tempdir.h"
 
 namespace gmbx::e2e {
@@ -20,7 +21,7 @@ using testutil::TempDir;
 
 constexpr UINT kCopy = 0xE122, kUndo = 0xE12B, kSwap = 40066, kGamma = 40067, kResolution = 40072;
 constexpr int kApply = 3, kGammaEdit = 1000, kSlider = 1032, kReset = 1033;
-constexpr int kHoriz = 1000, kVert = 1005, kApplyToImage = 1007;
+constexpr int kHoriz = 1000, kVert = 1005, kApplyToImage = 1007, kStoreAsDefault = 1013;
 constexpr UINT kGammaRangeText = 290, kDpiRangeText = 291;
 
 struct Grey {
@@ -209,6 +210,36 @@ TEST_F(ImageEdit, ResolutionDialogSetsTheImage) {
     EXPECT_EQ(Field(dlg, kVert), "300");
     Click(dlg, IDCANCEL);
     EXPECT_TRUE(Closed(dlg));
+}
+
+// Kept as the default, the resolution is stored in thousandths of a dot per
+// inch when the program ends.
+TEST_F(ImageEdit, ResolutionDialogStoresTheDefault) {
+    HWND dlg = Open(kResolution);
+    ASSERT_NE(dlg, nullptr);
+    Type(dlg, kHoriz, "150");
+    Type(dlg, kVert, "72.5");
+    PostMessageA(GetDlgItem(dlg, kStoreAsDefault), BM_CLICK, 0, 0);
+    EXPECT_TRUE(Until([&] { return IsDlgButtonChecked(dlg, kStoreAsDefault) == BST_CHECKED; }));
+    Click(dlg, IDOK);
+    ASSERT_TRUE(Closed(dlg));
+    PostMessageA(frame_, WM_CLOSE, 0, 0);
+    RunResult r = process_->Wait(20000);
+    process_.reset();
+    EXPECT_EQ(r.exitCode, 0u);
+    const char kWindowKey[] = "SOFTWARE\\Vantrel\\Glimmerbox\\Window";
+    DWORD horiz = 0, vert = 0;
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "HorizRes", &horiz));
+    EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kWindowKey, "VertRes", &vert));
+    EXPECT_EQ(horiz, 150000u);
+    EXPECT_EQ(vert, 72500u);
+    // The tests after this one start from the default resolution again.
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kWindowKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "HorizRes");
+        RegDeleteValueA(key, "VertRes");
+        RegCloseKey(key);
+    }
 }
 
 }  // namespace
