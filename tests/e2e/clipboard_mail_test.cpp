@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "imageio/dib.h"
+#include "tests/e2e/clipboard_read.h"
 #include "tests/e2e/gmbx_runner.h"
 #include "tests/testutil/tempdir.h"
 
@@ -36,22 +37,6 @@ std::string WritePicture(const TempDir& dir) {
     std::string path = dir.File("pic.bmp");
     EXPECT_TRUE(dib.WriteBMP(path.c_str()));
     return path;
-}
-
-// The clipboard's device-independent bitmap once there is one.
-std::unique_ptr<Dib> WaitForClipboardDib(DWORD ms) {
-    for (DWORD end = GetTickCount() + ms; static_cast<int>(end - GetTickCount()) > 0; PumpFor(100)) {
-        if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) continue;
-        std::unique_ptr<Dib> dib;
-        if (HANDLE h = GetClipboardData(CF_DIB)) {
-            const void* p = GlobalLock(h);
-            if (p) dib = LoadBMPFromMemory(static_cast<const uint8_t*>(p), GlobalSize(h));
-            GlobalUnlock(h);
-        }
-        CloseClipboard();
-        if (dib) return dib;
-    }
-    return nullptr;
 }
 
 void EmptyTheClipboard() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "imageio/dib.h"
+#include "tests/e2e/clipboard_read.h"
 #include "tests/e2e/gmbx_runner.h"
 #include "tests/e2e/registry_read.h"
 #include "tests/testutil/tempdir.h"
@@ -52,25 +53,15 @@ std::string CopiedColumns(HWND frame) {
         CloseClipboard();
     }
     PostMessageA(frame, WM_COMMAND, kCopy, 0);
-    for (DWORD end = GetTickCount() + 10000; static_cast<int>(end - GetTickCount()) > 0; PumpFor(100)) {
-        if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) continue;
-        std::unique_ptr<Dib> dib;
-        if (HANDLE h = GetClipboardData(CF_DIB)) {
-            const void* p = GlobalLock(h);
-            if (p) dib = LoadBMPFromMemory(static_cast<const uint8_t*>(p), GlobalSize(h));
-            GlobalUnlock(h);
-        }
-        CloseClipboard();
-        if (!dib) continue;
-        if (dib->BitCount() != 24 || dib->Width() != kWidth) return "not a 24-bit copy";
-        std::string s;
-        for (int x = 0; x < kWidth; ++x) {
-            const uint8_t* p = dib->bits + x * 3;
-            s += (x ? " " : "") + std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]);
-        }
-        return s;
+    std::unique_ptr<Dib> dib = WaitForClipboardDib(10000);
+    if (!dib) return "nothing copied";
+    if (dib->BitCount() != 24 || dib->Width() != kWidth) return "not a 24-bit copy";
+    std::string s;
+    for (int x = 0; x < kWidth; ++x) {
+        const uint8_t* p = dib->bits + x * 3;
+        s += (x ? " " : "") + std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]);
     }
-    return "nothing copied";
+    return s;
 }
 
 const char kOriginal[] = "0,0,0 5,5,5 6,5,5 128,128,128 255,255,255";
