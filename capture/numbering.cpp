@@ -6,16 +6,11 @@
 #include <limits>
 
 #include "capture/formats.h"
+#include "capture/savename.h"
 
 namespace gmbx {
 
 namespace {
-
-// Where the file-name part of a path begins.
-size_t FileNameStart(const std::string& path) {
-    size_t sep = path.find_last_of("\\/:");
-    return sep == std::string::npos ? 0 : sep + 1;
-}
 
 int DigitsOf(int32_t value) {
     int64_t v = value < 0 ? -int64_t(value) : int64_t(value);
@@ -186,11 +181,8 @@ std::string CutNameExtension(const std::string& name, std::string* extension) {
 }
 
 int32_t FormatCodeOfExtension(const std::string& extension) {
-    std::string e;
-    for (char c : extension) e += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (e == ".bmp" || e == ".dib") return kFormatBmp;
-    if (e == ".gif") return kFormatGif;
-    if (e == ".jpg" || e == ".jpeg") return kFormatJpeg;
+    for (int row = 0; row < kBuiltInFormatRowCount; ++row)
+        if (RowHasExtension(row, extension)) return BuiltInWriterCode(FormatTableVariant(row, 0)->code);
     return 0;
 }
 

@@ -18,12 +18,19 @@ bool SameText(const std::string& a, const std::string& b) {
     return true;
 }
 
+}  // namespace
+
+size_t FileNameStart(const std::string& path) {
+    size_t sep = path.find_last_of("\\/:");
+    return sep == std::string::npos ? 0 : sep + 1;
+}
+
+namespace {
+
 // Position of the dot that starts the last component's extension, or npos.
 size_t ExtensionDot(const std::string& name) {
-    size_t slash = name.find_last_of("\\/");
-    size_t start = slash == std::string::npos ? 0 : slash + 1;
     size_t dot = name.rfind('.');
-    if (dot == std::string::npos || dot < start) return std::string::npos;
+    if (dot == std::string::npos || dot < FileNameStart(name)) return std::string::npos;
     return dot;
 }
 

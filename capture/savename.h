@@ -8,6 +8,10 @@
 
 namespace gmbx {
 
+// Where the file-name part of a path begins (after its last '\\', '/' or
+// drive colon).
+size_t FileNameStart(const std::string& path);
+
 // The extension of a name's last component, with its dot (".bmp"); "" when
 // it has none or the name ends in ".".
 std::string NameExtension(const std::string& name);

@@ -22,8 +22,4 @@ void GammaTable::ApplyToColours(RgbQuad* colours, size_t count) const {
     }
 }
 
-void GammaTable::ApplyToBytes(uint8_t* bytes, size_t count) const {
-    for (size_t i = 0; i < count; ++i) bytes[i] = values_[bytes[i]];
-}
-
 }  // namespace gmbx

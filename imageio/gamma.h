@@ -20,8 +20,6 @@ public:
 
     // Bytes 0..2 (blue, green, red) of every colour-table entry.
     void ApplyToColours(RgbQuad* colours, size_t count) const;
-    // Every byte.
-    void ApplyToBytes(uint8_t* bytes, size_t count) const;
 
 private:
     std::array<uint8_t, 256> values_{};

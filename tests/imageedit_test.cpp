@@ -112,7 +112,9 @@ TEST(ImageEdit, SwapBlackWhiteOfPixelsAtEveryDepth) {
             EXPECT_EQ(got.b, want.b);
             EXPECT_EQ(got.g, want.g);
             EXPECT_EQ(got.r, want.r);
-            if (bits == 32) EXPECT_EQ(dib->bits[3], 0x5A);
+            if (bits == 32) {
+                EXPECT_EQ(dib->bits[3], 0x5A);
+            }
             // The second row is black and turns white.
             const uint8_t* row2 = dib->bits + dib->stride;
             EXPECT_EQ(row2[0], 255);

@@ -115,6 +115,11 @@ void ApplySaveParams(const SaveParams& p, SaveOptions& so) {
     so.transparent = 0;
 }
 
+// The writer -save's format names; `otherwise` for a name without one.
+int32_t WriterCodeOf(SaveFormat format, int32_t otherwise) {
+    return format == SaveFormat::Gif ? kFormatGif : format == SaveFormat::Jpeg ? kFormatJpeg : otherwise;
+}
+
 // In timed-capture mode -save writes nothing at once: its name (without
 // an extension) becomes the name of the automatic saves, and its modifiers
 // and format go to their options.
@@ -124,9 +129,7 @@ void SaveForTimedCapture(const CmdLineScan& scan, const SaveParams& p) {
     g_settings.quickSaveName = CutNameExtension(scan.saveName ? scan.saveName : "snap", &extension);
     // The format: ":gif" or ":jpg", else the extension of one of the
     // program's writers, else as it was.
-    int32_t code = p.format == SaveFormat::Gif    ? kFormatGif
-                   : p.format == SaveFormat::Jpeg ? kFormatJpeg
-                                                  : FormatCodeOfExtension(extension);
+    int32_t code = WriterCodeOf(p.format, FormatCodeOfExtension(extension));
     if (code) {
         g_settings.quickSave.formatCode = code;
         DeriveFormatPlace(g_settings.quickSave);
@@ -144,8 +147,7 @@ bool SaveFromCommandLine(const CmdLineScan& scan) {
     std::string name = scan.saveName ? scan.saveName : DefaultSaveName(p.format);
     // Without the imaging add-on every name that is not GIF or JPEG is
     // written as BMP.
-    g_settings.save.formatCode =
-        p.format == SaveFormat::Gif ? kFormatGif : p.format == SaveFormat::Jpeg ? kFormatJpeg : kFormatBmp;
+    g_settings.save.formatCode = WriterCodeOf(p.format, kFormatBmp);
     RefreshDisplayColours();
     return SaveImageFile(name.c_str());
 }

@@ -14,6 +14,7 @@
 #include "capture/win/saveas.h"
 #include "capture/win/settings_commands.h"
 #include "capture/win/timedcapture.h"
+#include "klib/win/dialogfield.h"
 #include "klib/win/frame.h"
 #include "klib/win/message.h"
 #include "res/resource.h"
@@ -27,15 +28,6 @@ struct DialogState {
     SaveOptions working;
 };
 DialogState* g_dialog = nullptr;
-
-std::string FieldText(HWND d, int id) {
-    HWND field = GetDlgItem(d, id);
-    int length = GetWindowTextLengthA(field);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    GetWindowTextA(field, &text[0], length + 1);
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
 
 bool Checked(HWND d, int id) { return IsDlgButtonChecked(d, id) == BST_CHECKED; }
 
@@ -51,10 +43,10 @@ void Fill(HWND d, const AutoSaveForm& f) {
 
 AutoSaveForm Read(HWND d) {
     AutoSaveForm f;
-    f.name = FieldText(d, IDC_AUTOSAVE_NAME);
-    f.count = FieldText(d, IDC_AUTOSAVE_COUNT);
-    f.max = FieldText(d, IDC_AUTOSAVE_MAX);
-    f.seconds = FieldText(d, IDC_AUTOSAVE_SECONDS);
+    f.name = klib::DialogItemText(d, IDC_AUTOSAVE_NAME);
+    f.count = klib::DialogItemText(d, IDC_AUTOSAVE_COUNT);
+    f.max = klib::DialogItemText(d, IDC_AUTOSAVE_MAX);
+    f.seconds = klib::DialogItemText(d, IDC_AUTOSAVE_SECONDS);
     f.prompt = Checked(d, IDC_AUTOSAVE_PROMPT);
     f.increment = Checked(d, IDC_AUTOSAVE_NUMBER);
     f.keepGoing = Checked(d, IDC_AUTOSAVE_KEEPGOING);
@@ -67,7 +59,7 @@ void Browse(HWND d) {
     SaveAsDialogRequest request;
     request.owner = d;
     request.options = g_dialog->working;
-    request.path = FieldText(d, IDC_AUTOSAVE_NAME);
+    request.path = klib::DialogItemText(d, IDC_AUTOSAVE_NAME);
     request.browse = true;
     if (!RunSaveAsDialog(request)) return;
     g_dialog->working = request.options;
@@ -89,9 +81,7 @@ void ShowFieldError(HWND d, AutoSaveFormError error) {
     }
     MessageBoxA(d, klib::LoadResString(text).c_str(), klib::LoadResString(IDS_APP_TITLE).c_str(),
                 MB_OK | MB_ICONEXCLAMATION);
-    HWND control = GetDlgItem(d, field);
-    SetFocus(control);
-    SendMessageA(control, EM_SETSEL, 0, -1);
+    klib::SelectDialogItem(d, field);
 }
 
 // OK: the fields become the settings. False (the dialog stays) when a
@@ -150,9 +140,7 @@ void ShowAutoSaveDialog() {
         DialogBoxParamA(klib::ResourceModule(), MAKEINTRESOURCEA(IDD_AUTO_SAVE), MainFrame(), AutoSaveProc, 0);
     g_dialog = nullptr;
     if (result != IDOK) {
-        g_settings.autoSave = 0;
-        RegisterStopKey(false);
-        RefreshMenuChecks();
+        TurnAutoSaveOff();
         return;
     }
     // A new series starts with the next capture.
@@ -166,13 +154,12 @@ void ShowAutoSaveDialog() {
 }
 
 void AutoSaveCommand() {
-    const bool wasOn = g_settings.autoSave != 0;
-    g_settings.autoSave = GetKeyState(VK_SHIFT) < 0 ? 1 : !wasOn;
-    RefreshMenuChecks();
-    if (!g_settings.autoSave) {
-        RegisterStopKey(false);
+    if (GetKeyState(VK_SHIFT) >= 0 && g_settings.autoSave) {
+        TurnAutoSaveOff();
         return;
     }
+    g_settings.autoSave = 1;
+    RefreshMenuChecks();
     if (StopKeyAvailable(g_hotkeys)) {
         ShowAutoSaveDialog();
         return;

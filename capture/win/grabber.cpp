@@ -282,19 +282,6 @@ void RunSelectionMode(int mode, bool hide) {
     AfterCapture(std::move(pm));
 }
 
-// Lifts the capture-in-progress state for a step the user takes part in
-// (the Save As dialog of the post-capture step).
-class CaptureIdleScope {
-public:
-    CaptureIdleScope() : previous_(g_captureInProgress) { g_captureInProgress = false; }
-    ~CaptureIdleScope() { g_captureInProgress = previous_; }
-    CaptureIdleScope(const CaptureIdleScope&) = delete;
-    CaptureIdleScope& operator=(const CaptureIdleScope&) = delete;
-
-private:
-    bool previous_;
-};
-
 // The prompted automatic save: Save As with the next numbered name; the
 // numbering is then learnt from the name the user chose, and a cancelled
 // save gives its number back.
@@ -309,7 +296,7 @@ void PromptedSave() {
     std::string savedPath;
     bool saved;
     {
-        CaptureIdleScope asking;
+        CaptureInProgressScope asking(false);
         saved = SaveAs(name, &savedPath);
     }
     if (saved) {
@@ -326,7 +313,9 @@ void PromptedSave() {
 
 }  // namespace
 
-CaptureInProgressScope::CaptureInProgressScope() : previous_(g_captureInProgress) { g_captureInProgress = true; }
+CaptureInProgressScope::CaptureInProgressScope(bool inProgress) : previous_(g_captureInProgress) {
+    g_captureInProgress = inProgress;
+}
 CaptureInProgressScope::~CaptureInProgressScope() { g_captureInProgress = previous_; }
 bool CaptureInProgress() { return g_captureInProgress; }
 

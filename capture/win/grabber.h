@@ -27,9 +27,11 @@ enum CaptureMode {
 // Set while a capture and its automatic follow-ups (saving, printing) run:
 // error boxes of the image routines are held back and nothing asks for a
 // transparent colour. Scoped: nests, and restores the previous state.
+// With false it lifts the state for a step the user takes part in (the Save
+// As dialog of the post-capture step).
 class CaptureInProgressScope {
 public:
-    CaptureInProgressScope();
+    explicit CaptureInProgressScope(bool inProgress = true);
     ~CaptureInProgressScope();
     CaptureInProgressScope(const CaptureInProgressScope&) = delete;
     CaptureInProgressScope& operator=(const CaptureInProgressScope&) = delete;

@@ -14,6 +14,7 @@
 #include "imageio/gamma.h"
 #include "imageio/imageedit.h"
 #include "imageio/win/current.h"
+#include "klib/win/dialogfield.h"
 #include "klib/win/frame.h"
 #include "klib/win/message.h"
 #include "res/resource.h"
@@ -61,20 +62,12 @@ bool ShowAsNewImage(std::unique_ptr<Dib>& dib, std::unique_ptr<Dib>* replaced) {
     return true;
 }
 
-std::string FieldText(HWND d, int id) {
-    char text[64] = "";
-    GetDlgItemTextA(d, id, text, sizeof text);
-    return text;
-}
-
 // A field that must hold a number from lo to hi; shows the message and puts
 // the caret into the field when it does not.
 bool ReadField(HWND d, int id, double lo, double hi, UINT message, double* out) {
-    if (ParseNumberInRange(FieldText(d, id), lo, hi, out)) return true;
+    if (ParseNumberInRange(klib::DialogItemText(d, id), lo, hi, out)) return true;
     klib::ResMessageBox(MB_OK | MB_ICONEXCLAMATION, message);
-    HWND field = GetDlgItem(d, id);
-    SetFocus(field);
-    SendMessageA(field, EM_SETSEL, 0, -1);
+    klib::SelectDialogItem(d, id);
     return false;
 }
 

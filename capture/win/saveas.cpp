@@ -3,7 +3,6 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -206,13 +205,9 @@ void QualityScrolled(SaveDialog& d, WPARAM wp) {
     ShowQuality(d, true);
 }
 
-int Refuse(SaveDialog& d, UINT id, ...) {
-    char text[1200];
-    va_list args;
-    va_start(args, id);
-    std::vsnprintf(text, sizeof text, klib::LoadResString(id).c_str(), args);
-    va_end(args);
-    MessageBoxA(d.parent, text, klib::LoadResString(IDS_SAVE_TITLE).c_str(), MB_OK | MB_ICONEXCLAMATION);
+// Tells why a name cannot be taken, over the file dialog; 1 keeps it open.
+int Refuse(const SaveDialog& d, const std::string& text) {
+    MessageBoxA(d.parent, text.c_str(), klib::LoadResString(IDS_SAVE_TITLE).c_str(), MB_OK | MB_ICONEXCLAMATION);
     return 1;
 }
 
@@ -236,19 +231,21 @@ int ConfirmName(SaveDialog& d, const OPENFILENAMEA* ofn) {
         ShowControls(d);
     }
     const std::string& path = choice.name;
-    if (path.size() >= MAX_PATH) return Refuse(d, IDS_SAVE_TOO_LONG, MAX_PATH - 1);
+    if (path.size() >= MAX_PATH) return Refuse(d, klib::FormatResString(IDS_SAVE_TOO_LONG, MAX_PATH - 1));
     const size_t slash = path.find_last_of("\\/");
     if (slash != std::string::npos && slash > 0) {
         std::string folder = path.substr(0, slash);
         if (folder.size() == 2 && folder[1] == ':') folder += '\\';
         DWORD a = GetFileAttributesA(folder.c_str());
         if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY))
-            return Refuse(d, IDS_SAVE_NO_FOLDER, folder.c_str());
+            return Refuse(d, klib::FormatResString(IDS_SAVE_NO_FOLDER, folder.c_str()));
     }
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Refuse(d, IDS_SAVE_IS_FOLDER, path.c_str());
-        if (attributes & FILE_ATTRIBUTE_READONLY) return Refuse(d, IDS_SAVE_READ_ONLY, path.c_str());
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            return Refuse(d, klib::FormatResString(IDS_SAVE_IS_FOLDER, path.c_str()));
+        if (attributes & FILE_ATTRIBUTE_READONLY)
+            return Refuse(d, klib::FormatResString(IDS_SAVE_READ_ONLY, path.c_str()));
         if (!d.copy.append) {
             std::string question = klib::FormatResString(IDS_ASK_REPLACE, path.c_str());
             if (MessageBoxA(d.parent, question.c_str(), klib::LoadResString(IDS_SAVE_TITLE).c_str(),
@@ -325,7 +322,7 @@ LRESULT CALLBACK ParentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (!d) return DefWindowProcA(w, msg, wp, lp);
     const WNDPROC proc = d->parentProc;
     if (msg == WM_COMMAND && LOWORD(wp) == IDOK && NameTooLong(*d)) {
-        Refuse(*d, IDS_SAVE_TOO_LONG, MAX_PATH - 1);
+        Refuse(*d, klib::FormatResString(IDS_SAVE_TOO_LONG, MAX_PATH - 1));
         return 0;
     }
     if (msg == WM_NCDESTROY) {
@@ -392,12 +389,6 @@ UINT_PTR CALLBACK SaveHook(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
 }
 
-// The file-name part of a path.
-std::string FilePart(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 bool RunSaveAsDialog(SaveAsDialogRequest& request) {
@@ -462,7 +453,7 @@ bool SaveAs(const std::string& initialName, std::string* savedPath) {
     if (savedPath) *savedPath = request.path;
     if (!g_run.fixedTitle) {
         g_image.lastSavedPath = request.path;
-        g_image.fileName = FilePart(request.path);
+        g_image.fileName = request.path.substr(FileNameStart(request.path));
         UpdateTitle();
     }
     return true;

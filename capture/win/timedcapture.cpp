@@ -58,9 +58,7 @@ void EndHiddenRun() {
 // The series has its highest number: automatic saving ends and the last
 // capture goes through the post-capture step, which shows it.
 void EndSeries() {
-    g_settings.autoSave = 0;
-    RegisterStopKey(false);
-    RefreshMenuChecks();
+    TurnAutoSaveOff();
     AfterCapture(nullptr);
     EndHiddenRun();
 }
@@ -102,8 +100,7 @@ bool RunArmedTimedCapture() {
 }
 
 void StopTimedCapture() {
-    g_settings.autoSave = 0;
-    RegisterStopKey(false);
+    TurnAutoSaveOff();
     // The last capture stays, with the name of the file it was saved to.
     ShowCurrentImage();
     HWND frame = MainFrame();
@@ -113,8 +110,13 @@ void StopTimedCapture() {
         SetForegroundWindow(frame);
         if (HWND view = ImageView()) SetFocus(view);
     }
-    RefreshMenuChecks();
     EndHiddenRun();
+}
+
+void TurnAutoSaveOff() {
+    g_settings.autoSave = 0;
+    RegisterStopKey(false);
+    RefreshMenuChecks();
 }
 
 void NoteAutomaticSave() {

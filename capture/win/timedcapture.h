@@ -26,6 +26,9 @@ bool RunArmedTimedCapture();
 // (a hidden run ends instead).
 void StopTimedCapture();
 
+// Automatic saving off: the stop key released, the menu check cleared.
+void TurnAutoSaveOff();
+
 // An automatic save starts now: the next timed capture waits the interval
 // from here.
 void NoteAutomaticSave();
